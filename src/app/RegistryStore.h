@@ -1,0 +1,24 @@
+// The settings store on the per-user registry: HKCU\Software\<company>\<application>\<section>.
+#pragma once
+
+#include <string>
+
+#include "app/Settings.h"
+
+namespace app {
+
+class RegistryStore : public SettingsStore {
+ public:
+  RegistryStore(std::string company, std::string application);
+
+  // Opens (creating what is missing) the key path on every call and caches nothing. An absent
+  // value, or one of the wrong type or size, reads as the default.
+  int32_t ReadInt(const char* section, const char* name, int32_t defaultValue) override;
+  void WriteInt(const char* section, const char* name, int32_t value) override;
+
+ private:
+  std::string company_;
+  std::string application_;
+};
+
+}  // namespace app
