@@ -1,0 +1,108 @@
+// The stripchart's state and arithmetic, apart from any drawing: the sweep column, the three
+// traces, the label, the speed-icon band and the layout of each view. The window layer carries out
+// what a tick returns; nothing here allocates after construction.
+#pragma once
+
+#include <cstdint>
+
+#include "processor/StepTable.h"
+
+namespace monitor {
+
+constexpr int ChartPoints = 200;
+constexpr unsigned SampleTimer = 16;
+constexpr int kSpeedIconCount = 8;
+// Icon ids by band: the fastest step shows the whole spiral green, the slowest all yellow.
+extern const int SpeedIcons[kSpeedIconCount];
+
+// Columns left free for the short label in the strip view.
+constexpr int32_t kStripLeft = 56;
+// WS_CAPTION | WS_SYSMENU: removed for the bare and strip views, restored for the framed one.
+constexpr uint32_t kFrameStyle = 0x00C80000;
+constexpr int32_t kFramedTop = 20;
+constexpr int32_t kFramedSpan = 32;
+constexpr int32_t kStripTop = 1;
+constexpr int32_t kStripSpan = 16;
+constexpr int32_t kLabelX = 2;
+constexpr int32_t kLabelY = 2;
+
+enum ViewMode : int32_t { kFramedView = 0, kBareView = 1, kStripView = 2 };
+
+struct ChartPoint {
+  int32_t x;
+  int32_t y;
+};
+
+struct Rect {
+  int32_t left;
+  int32_t top;
+  int32_t right;
+  int32_t bottom;
+  int32_t Width() const { return right - left; }
+  int32_t Height() const { return bottom - top; }
+};
+
+// y of step j on a scale from top (fastest step) to top + span (slowest). One step sits at top.
+int32_t ScaleY(int step, int lastStep, int32_t top, int32_t span);
+void FillScale(StepTable& steps, ViewMode mode);
+
+// The speed icon of a step: band (step * 7) div lastStep; a single step is band 0.
+int SpeedIconFor(int step, int lastStep);
+
+// What one click on the chart does to the window.
+struct ViewChange {
+  ViewMode mode;
+  bool frame;     // true: add the caption and system menu back; false: remove them
+  int32_t width;  // MoveWindow size; the window keeps its current left and top
+  int32_t height;
+  bool relayout;  // re-lay the chart out (only done while the timer runs)
+};
+ViewChange NextView(int32_t viewMode, const Rect& fullWindowRect, int32_t chartHeight);
+
+class ChartModel {
+ public:
+  struct TickStart {
+    bool blank;  // fill chartRect black before anything else
+    bool label;  // draw chartLabel at (2, 2)
+    int iconId;  // speed icon to show, 0 for none
+  };
+
+  ChartModel();
+
+  // Set-up: the chart's client rectangle, the framed layout and scale.
+  void SetUp(const Rect& chartClient, StepTable& steps);
+  // Lays the traces out for the framed/bare (x = k) or strip (x = 56 + k) view and refills the
+  // scale; the next tick starts on a blank chart.
+  void Relayout(ViewMode mode, StepTable& steps);
+
+  // One sampling tick, in three parts: the frequency point, the optional limit points, then the
+  // trace is drawn over PointsToDraw() points and EndTick() moves to the next column.
+  TickStart BeginTick(int32_t frequency, const StepTable& steps, bool speedIcon);
+  void PlaceLimits(uint32_t lowLevel, uint32_t highLevel, const StepTable& steps);
+  int32_t PointsToDraw() const { return chartX < ChartPoints ? chartX : ChartPoints; }
+  void EndTick() { ++chartX; }
+
+  // A repaint blanked the chart: the next tick redraws the label and re-sends the icon.
+  void Blanked() { lastFrequency = 0; }
+  // The next tick starts again at the left edge (Properties, re-layout).
+  void Restart() { chartX = chartWidth; }
+
+  Rect chartRect;
+  int32_t chartWidth;
+  int32_t chartX;
+  int32_t lastFrequency;
+  int32_t currentStep;
+  int32_t upperStep;
+  int32_t lowerStep;
+  ViewMode viewMode;
+  ChartPoint frequencyLine[ChartPoints];
+  ChartPoint lowerLine[ChartPoints];
+  ChartPoint upperLine[ChartPoints];
+  char chartLabel[64];
+  int chartLabelLength;
+
+ private:
+  void LayOutColumns(int32_t firstX);
+};
+
+}  // namespace monitor
