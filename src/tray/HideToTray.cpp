@@ -1,0 +1,109 @@
+#include "tray/HideToTray.h"
+
+#include <shellapi.h>
+
+#include <cstring>
+
+#include "tray/TrayArea.h"
+
+namespace tray {
+
+HiddenOwner HiddenOwnerWindow;
+
+namespace {
+
+AreaRect ToArea(const RECT& rect) {
+  return {static_cast<int32_t>(rect.left), static_cast<int32_t>(rect.top),
+          static_cast<int32_t>(rect.right), static_cast<int32_t>(rect.bottom)};
+}
+
+RECT ToRect(const AreaRect& area) {
+  return {area.left, area.top, area.right, area.bottom};
+}
+
+BOOL CALLBACK VisitTaskbarWindow(HWND window, LPARAM context) {
+  auto* walk = reinterpret_cast<TrayAreaWalk*>(context);
+  char className[256] = {};
+  ::GetClassNameA(window, className, 255);
+  RECT rect = {0, 0, 0, 0};
+  ::GetWindowRect(window, &rect);
+  return walk->Visit(className, ToArea(rect)) ? TRUE : FALSE;
+}
+
+// The minimise/restore animation step: when the user has the animation on, both ends of the
+// motion are found. Nothing is drawn between them; the window simply disappears or appears.
+void TakeAnimationRectangles(HWND window) {
+  ANIMATIONINFO animation;
+  std::memset(&animation, 0, sizeof(animation));
+  animation.cbSize = sizeof(animation);
+  if (!::SystemParametersInfoA(SPI_GETANIMATION, sizeof(animation), &animation, 0)) return;
+  if (animation.iMinAnimate == 0) return;
+  RECT windowRect = {0, 0, 0, 0};
+  ::GetWindowRect(window, &windowRect);
+  RECT trayRect = {0, 0, 0, 0};
+  LocateTrayArea(trayRect);
+}
+
+void SetVisibleStyle(HWND window, bool visible) {
+  const LONG style = ::GetWindowLongA(window, GWL_STYLE);
+  const LONG changed =
+      visible ? (style | static_cast<LONG>(WS_VISIBLE)) : (style & ~static_cast<LONG>(WS_VISIBLE));
+  // Written directly: no repositioning, no ShowWindow, no redraw.
+  if (changed != style) ::SetWindowLongA(window, GWL_STYLE, changed);
+}
+
+}  // namespace
+
+static_assert(sizeof(ANIMATIONINFO) == 8, "animation query record");
+static_assert(sizeof(APPBARDATA) == 36, "taskbar query record");
+
+bool HiddenOwner::EnsureWindow() {
+  if (HasWindow()) return true;
+  return Create(ClassName, WS_POPUP, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                nullptr);
+}
+
+void HideWindowToTray(HWND window) {
+  TakeAnimationRectangles(window);
+  // Without an owner window the hide still clears the visible style.
+  if (HiddenOwnerWindow.EnsureWindow()) ::SetParent(window, HiddenOwnerWindow.Hwnd());
+  SetVisibleStyle(window, false);
+}
+
+BOOL ShowWindowFromTray(HWND window) {
+  TakeAnimationRectangles(window);
+  ::SetParent(window, nullptr);
+  SetVisibleStyle(window, true);
+  ::RedrawWindow(window, nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
+  if (HiddenOwnerWindow.HasWindow()) ::SetActiveWindow(HiddenOwnerWindow.Hwnd());
+  ::SetActiveWindow(window);
+  return ::SetForegroundWindow(window);
+}
+
+void LocateTrayArea(RECT& area) {
+  HWND taskbar = ::FindWindowA("Shell_TrayWnd", nullptr);
+  if (taskbar != nullptr) {
+    RECT taskbarRect = {0, 0, 0, 0};
+    ::GetWindowRect(taskbar, &taskbarRect);
+    TrayAreaWalk walk(ToArea(taskbarRect));
+    ::EnumChildWindows(taskbar, &VisitTaskbarWindow, reinterpret_cast<LPARAM>(&walk));
+    area = ToRect(walk.Area());
+    return;
+  }
+
+  APPBARDATA appBar;
+  std::memset(&appBar, 0, sizeof(appBar));
+  appBar.cbSize = sizeof(appBar);
+  if (::SHAppBarMessage(ABM_GETTASKBARPOS, &appBar)) {
+    AreaRect guess = ToArea(area);
+    if (ApplyTaskbarEdgeRule(appBar.uEdge, ToArea(appBar.rc), guess)) area = ToRect(guess);
+    return;
+  }
+
+  RECT workArea = {0, 0, 0, 0};
+  ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
+  area = ToRect(WorkAreaCorner(ToArea(workArea)));
+}
+
+}  // namespace tray

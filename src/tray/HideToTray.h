@@ -1,0 +1,35 @@
+// Moving a top-level window out of sight and off the taskbar, so that only the tray icon is left,
+// and bringing it back.
+#pragma once
+
+#include <windows.h>
+
+#include "ui/Window.h"
+
+namespace tray {
+
+// The invisible popup that parks hidden windows. Its window is made at the first hide and kept
+// until the program ends.
+class HiddenOwner : public ui::Window {
+ public:
+  static constexpr const char* ClassName = "VaristepHiddenOwner";
+
+  // Creates the window unless a live one exists; false when it cannot be made.
+  bool EnsureWindow();
+};
+
+// The process-wide owner, constructed empty at start-up.
+extern HiddenOwner HiddenOwnerWindow;
+
+// Parks the window under HiddenOwnerWindow and clears its visible style.
+void HideWindowToTray(HWND window);
+
+// Makes the window top-level and visible again, repaints it and brings it forward. Returns
+// SetForegroundWindow's result.
+BOOL ShowWindowFromTray(HWND window);
+
+// The notification area's screen rectangle: the taskbar's notification window when there is one,
+// else a guess from the taskbar's edge, else the bottom-right corner of the work area.
+void LocateTrayArea(RECT& area);
+
+}  // namespace tray

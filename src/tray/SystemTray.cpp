@@ -1,0 +1,326 @@
+#include "tray/SystemTray.h"
+
+#include <cstddef>
+#include <cstring>
+#include <vector>
+
+#include "ui/App.h"
+
+namespace tray {
+
+static_assert(offsetof(NOTIFYICONDATAA, guidItem) == CSystemTray::IconDataSize,
+              "the shell reads the record up to dwInfoFlags");
+static_assert(sizeof(OSVERSIONINFOA) == 148, "the version query's record size");
+
+UINT CSystemTray::TaskbarCreatedMessage = 0;
+UINT CSystemTray::DefaultNotifyMessage = 0;
+
+namespace {
+
+BOOL RealShellNotify(DWORD message, NOTIFYICONDATAA* data) {
+  return ::Shell_NotifyIconA(message, data);
+}
+
+ShellNotifyFn g_shellNotify = &RealShellNotify;
+
+bool IsAnsiLeadByte(unsigned char byte) {
+  return ::IsDBCSLeadByte(byte) != FALSE;
+}
+
+constexpr UINT kNoMenuItem = static_cast<UINT>(-1);
+
+}  // namespace
+
+void CSystemTray::RegisterMessages() {
+  if (TaskbarCreatedMessage == 0)
+    TaskbarCreatedMessage = ::RegisterWindowMessageA("TaskbarCreated");
+  if (DefaultNotifyMessage == 0) {
+    DefaultNotifyMessage = ::RegisterWindowMessageA("CSystemTray::TrayNotify");
+  }
+}
+
+void CSystemTray::SetShellNotify(ShellNotifyFn notify) {
+  g_shellNotify = notify != nullptr ? notify : &RealShellNotify;
+}
+
+CSystemTray::CSystemTray()
+    : hidden(TRUE),
+      removed(TRUE),
+      addPending(FALSE),
+      extendedShell(FALSE),
+      iconData(),
+      defaultItem(0),
+      defaultByPosition(TRUE),
+      commandWindow(nullptr),
+      trayMenu(nullptr) {
+  std::memset(&iconData, 0, sizeof(iconData));
+  iconData.cbSize = IconDataSize;
+
+  // A failed query leaves the zeroed fields, which read as an old shell.
+  OSVERSIONINFOA version;
+  std::memset(&version, 0, sizeof(version));
+  version.dwOSVersionInfoSize = sizeof(version);
+  ::GetVersionExA(&version);
+  extendedShell = IsExtendedShell(version.dwPlatformId, version.dwMajorVersion) ? TRUE : FALSE;
+}
+
+CSystemTray::~CSystemTray() {
+  RemoveTrayIcon();
+  if (trayMenu != nullptr) {
+    ::DestroyMenu(trayMenu);
+    trayMenu = nullptr;
+  }
+  Destroy();
+}
+
+TrayFlags CSystemTray::Flags() const {
+  TrayFlags flags;
+  flags.hidden = hidden ? 1 : 0;
+  flags.removed = removed ? 1 : 0;
+  flags.addPending = addPending ? 1 : 0;
+  return flags;
+}
+
+void CSystemTray::SetFlags(const TrayFlags& flags) {
+  hidden = flags.hidden;
+  removed = flags.removed;
+  addPending = flags.addPending;
+}
+
+BOOL CSystemTray::CallShell(DWORD message) {
+  return g_shellNotify(message, &iconData) ? TRUE : FALSE;
+}
+
+BOOL CSystemTray::CreateTrayIcon(HWND parent, UINT callbackMessage, const char* tooltip, HICON icon,
+                                 UINT id, BOOL startHidden, const char* balloonText,
+                                 const char* balloonTitle, DWORD balloonFlags,
+                                 UINT balloonTimeoutSeconds) {
+  // Start-up normally registered both already; a zero id would alias WM_NULL.
+  RegisterMessages();
+  if (callbackMessage == 0) callbackMessage = DefaultNotifyMessage;
+
+  // A second creation keeps the window it already has. A failed creation is not fatal: the icon
+  // can still be registered for a parent window.
+  if (!HasWindow()) Create(ClassName, WS_POPUP, 0, 0, 0, 0, nullptr);
+
+  iconData.hWnd = parent != nullptr && ::IsWindow(parent) ? parent : Hwnd();
+  iconData.hIcon = icon;
+  iconData.uID = id;
+  iconData.uCallbackMessage = callbackMessage;
+
+  if (tooltip != nullptr) {
+    CopyMultibyteText(iconData.szTip, MaxTooltipLength, tooltip, &IsAnsiLeadByte);
+  }
+  // A tooltip left from an earlier creation counts too.
+  const bool tipNotEmpty = iconData.szTip[0] != '\0';
+
+  const bool balloon = extendedShell && balloonText != nullptr;
+  if (balloon) {
+    CopyMultibyteText(iconData.szInfo, sizeof(iconData.szInfo), balloonText, &IsAnsiLeadByte);
+    CopyMultibyteText(iconData.szInfoTitle, sizeof(iconData.szInfoTitle), balloonTitle,
+                      &IsAnsiLeadByte);
+    iconData.dwInfoFlags = balloonFlags;
+    iconData.uTimeout = BalloonTimeoutMs(balloonTimeoutSeconds);
+  }
+
+  const bool startsHidden = startHidden != FALSE;
+  const bool hiddenState = extendedShell && startsHidden;
+  if (hiddenState) {
+    iconData.dwState = NIS_HIDDEN;
+    iconData.dwStateMask = NIS_HIDDEN;
+  }
+  iconData.uFlags = CreationFieldFlags(tipNotEmpty, balloon, hiddenState);
+
+  const bool addMade = CreationAddsIcon(startsHidden, extendedShell != FALSE);
+  BOOL result = TRUE;
+  if (addMade) result = CallShell(NIM_ADD);
+  SetFlags(AfterCreation(Flags(), startsHidden, addMade, result != FALSE));
+
+  // The balloon shows once; later adds and modifies carry an empty text.
+  if (balloon) iconData.szInfo[0] = '\0';
+
+  // The menu is wanted whatever the add did: a later re-add brings the icon back.
+  if (trayMenu != nullptr) {
+    ::DestroyMenu(trayMenu);
+    trayMenu = nullptr;
+  }
+  trayMenu = ::LoadMenuA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(LOWORD(iconData.uID)));
+
+  return result;
+}
+
+BOOL CSystemTray::RemoveTrayIcon() {
+  const bool deleteMade = DeleteAttempted(Flags());
+  bool deleted = false;
+  if (deleteMade) {
+    const UINT saved = iconData.uFlags;
+    iconData.uFlags = 0;
+    deleted = CallShell(NIM_DELETE) != FALSE;
+    iconData.uFlags = saved;
+  }
+  SetFlags(AfterRemove(Flags(), deleteMade, deleted));
+  return removed ? TRUE : FALSE;
+}
+
+BOOL CSystemTray::ReinstallTrayIcon() {
+  if (!ReaddAttempted(Flags())) return TRUE;
+  const BOOL result = CallShell(NIM_ADD);
+  SetFlags(AfterReadd(Flags(), result != FALSE));
+  return result;
+}
+
+BOOL CSystemTray::ChangeIcon(HICON icon) {
+  if (icon == nullptr) return FALSE;
+  iconData.hIcon = icon;
+  if (!IconChangeSent(Flags())) return TRUE;
+  const UINT saved = iconData.uFlags;
+  iconData.uFlags = kIconModifyFields;
+  const BOOL result = CallShell(NIM_MODIFY);
+  iconData.uFlags = FieldFlagsAfterIconModify(saved);
+  return result;
+}
+
+BOOL CSystemTray::ChangeIconByName(const char* resourceName) {
+  if (resourceName == nullptr) return FALSE;
+  HANDLE image =
+      ::LoadImageA(::GetModuleHandleA(nullptr), resourceName, IMAGE_ICON, 16, 16, LR_SHARED);
+  return ChangeIcon(static_cast<HICON>(image));
+}
+
+BOOL CSystemTray::ChangeIconById(UINT resourceId) {
+  return ChangeIconByName(MAKEINTRESOURCEA(LOWORD(resourceId)));
+}
+
+HMENU CSystemTray::Popup() const {
+  return trayMenu != nullptr ? ::GetSubMenu(trayMenu, 0) : nullptr;
+}
+
+BOOL CSystemTray::SetDefaultMenuItem(UINT item, BOOL byPosition) {
+  const BOOL position = byPosition ? TRUE : FALSE;
+  if (item == defaultItem && position == defaultByPosition) return TRUE;
+  defaultItem = item;
+  defaultByPosition = position;
+  HMENU popup = Popup();
+  if (popup == nullptr) return FALSE;
+  return ::SetMenuDefaultItem(popup, item, static_cast<UINT>(position)) ? TRUE : FALSE;
+}
+
+BOOL CSystemTray::SetCommandWindow(HWND window) {
+  commandWindow = window;
+  return TRUE;
+}
+
+HWND CSystemTray::CommandWindow() const {
+  return commandWindow != nullptr ? commandWindow : ui::MainWindow();
+}
+
+LRESULT CSystemTray::HandleTrayNotification(WPARAM iconId, LPARAM mouseMessage) {
+  if (iconId != iconData.uID) return 0;
+  HWND target = CommandWindow();
+  if (target == nullptr) return 0;
+
+  switch (LOWORD(mouseMessage)) {
+    case WM_RBUTTONUP: {
+      HMENU popup = Popup();
+      if (popup == nullptr) return 0;
+      // Applied before every showing, so menu edits never lose the default.
+      ::SetMenuDefaultItem(popup, defaultItem, static_cast<UINT>(defaultByPosition));
+      POINT cursor = {0, 0};
+      ::GetCursorPos(&cursor);
+      // Without the foreground the popup would not close when the user clicks elsewhere.
+      ::SetForegroundWindow(target);
+      ::TrackPopupMenu(popup, 0, cursor.x, cursor.y, 0, target, nullptr);
+      // Lets the target's queue run, so a second right click opens the popup again.
+      ::PostMessageA(target, WM_NULL, 0, 0);
+      return 1;
+    }
+    case WM_LBUTTONDBLCLK: {
+      ::SetForegroundWindow(target);
+      UINT command = defaultItem;
+      if (defaultByPosition) {
+        HMENU popup = Popup();
+        if (popup == nullptr) return 0;
+        command = ::GetMenuItemID(popup, static_cast<int>(defaultItem));
+        // A sub-popup or a position past the end has no command to send.
+        if (command == kNoMenuItem) return 0;
+      }
+      ::SendMessageA(target, WM_COMMAND, command, 0);
+      return 1;
+    }
+    default:
+      return 1;
+  }
+}
+
+BOOL CSystemTray::RemoveMenuCommand(UINT commandId) {
+  HMENU popup = Popup();
+  if (popup == nullptr) return FALSE;
+  return ::DeleteMenu(popup, commandId, MF_BYCOMMAND) ? TRUE : FALSE;
+}
+
+BOOL CSystemTray::InsertMenuEntry(UINT position, UINT flags) {
+  HMENU popup = Popup();
+  if (popup == nullptr) return FALSE;
+  // For a string entry "no text" is the empty string; for the other kinds the pointer would be
+  // read as a bitmap or item data, so none is passed.
+  const bool stringEntry = (flags & (MF_SEPARATOR | MF_BITMAP | MF_OWNERDRAW | MF_POPUP)) == 0;
+  return ::InsertMenuA(popup, position, flags, 0, stringEntry ? "" : nullptr) ? TRUE : FALSE;
+}
+
+BOOL CSystemTray::SetMenuItemText(UINT position, const char* text) {
+  HMENU popup = Popup();
+  if (popup == nullptr) return FALSE;
+  const UINT id = ::GetMenuItemID(popup, static_cast<int>(position));
+  if (id == kNoMenuItem) return FALSE;
+  return ::ModifyMenuA(popup, id, MF_BYCOMMAND | MF_STRING, id, text != nullptr ? text : "")
+             ? TRUE
+             : FALSE;
+}
+
+BOOL CSystemTray::SetMenuItemTextFromResource(UINT position, UINT stringId) {
+  char text[512] = {};
+  if (::LoadStringA(::GetModuleHandleA(nullptr), stringId, text, sizeof(text)) <= 0) {
+    text[0] = '\0';
+  }
+  return SetMenuItemText(position, text);
+}
+
+BOOL CSystemTray::SetMenuCommandCheck(UINT commandId, BOOL checked) {
+  HMENU popup = Popup();
+  if (popup == nullptr) return FALSE;
+  const int length = ::GetMenuStringA(popup, commandId, nullptr, 0, MF_BYCOMMAND);
+  std::vector<char> text(1, '\0');
+  if (length > 0) {
+    text.assign(static_cast<size_t>(length) * 2 + 2, '\0');
+    ::GetMenuStringA(popup, commandId, text.data(), static_cast<int>(text.size()), MF_BYCOMMAND);
+  }
+  const UINT flags = MF_BYCOMMAND | MF_STRING | (checked ? MF_CHECKED : MF_UNCHECKED);
+  return ::ModifyMenuA(popup, commandId, flags, commandId, text.data()) ? TRUE : FALSE;
+}
+
+BOOL CSystemTray::EnableMenuCommand(UINT commandId, BOOL enabled) {
+  HMENU popup = Popup();
+  if (popup == nullptr) return FALSE;
+  const UINT previous = static_cast<UINT>(
+      ::EnableMenuItem(popup, commandId, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED)));
+  // -1 means the command is not in the menu.
+  return previous != kNoMenuItem ? TRUE : FALSE;
+}
+
+LRESULT CSystemTray::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (iconData.uCallbackMessage != 0 && message == iconData.uCallbackMessage) {
+    return HandleTrayNotification(wParam, lParam);
+  }
+  if (message == WM_SETTINGCHANGE) {
+    const LRESULT result = Window::WindowProc(message, wParam, lParam);
+    // The shell may have rebuilt the notification area with the new work area.
+    if (wParam == SPI_SETWORKAREA) ReinstallTrayIcon();
+    return result;
+  }
+  if (TaskbarCreatedMessage != 0 && message == TaskbarCreatedMessage) {
+    return ReinstallTrayIcon();
+  }
+  return Window::WindowProc(message, wParam, lParam);
+}
+
+}  // namespace tray
