@@ -1,0 +1,17 @@
+#include "processor/DriverPath.h"
+
+#include "processor/ProcessorState.h"
+
+DriverPath ChooseDriverPath(const VersionFields& version) {
+  // Platform ids 0 (Win32s) and 1 (9x) both mean the VxD, whatever the version number says.
+  if (version.platformId < 2) return DriverPath{DevicePath9x, ControlCode9x, OpenFlags9x, 0};
+  int osKind = 1;
+  if (version.major == 5) osKind = version.minor == 0 ? 2 : 3;
+  return DriverPath{DevicePathNt, ControlCodeNt, OpenFlagsNt, osKind};
+}
+
+DriverPath ChooseDriverPath(const VersionFields& version, ProcessorState& state) {
+  DriverPath path = ChooseDriverPath(version);
+  state.osKind = path.osKind;
+  return path;
+}

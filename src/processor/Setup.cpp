@@ -1,0 +1,157 @@
+#include "processor/Setup.h"
+
+#include <cstdio>
+#include <cstring>
+
+const char* const WrongVendorText = "A Corvalith CPU was not found.";
+const char* const WrongVendorCaption = "Checking for a Corvalith CPU?";
+const char* const VaristepAbsentText = "Varistep is absent from your system.";
+const char* const VaristepAbsentCaption = "Checking for Varistep on your system?";
+const char* const OpenNotSupportedText =
+    "Unable to open VxD, \n device does not support DeviceIOCTL\n";
+const char* const OpenErrorFormat = "Unable to open VxD, Error code: %lx\n";
+const char* const RequestRefusedText = "Device does not support the requested API";
+const char* const RequestRefusedCaption = "Error";
+
+namespace {
+
+SetupOutcome Failure(SetupOutcome::Kind kind, std::string message, std::string caption,
+                     bool endsProcess) {
+  SetupOutcome outcome;
+  outcome.kind = kind;
+  outcome.message = std::move(message);
+  outcome.caption = std::move(caption);
+  outcome.endsProcess = endsProcess;
+  return outcome;
+}
+
+// The words of a register, low byte first, as the processor stores them.
+void AppendBytes(uint32_t word, unsigned char* out) {
+  for (int i = 0; i < 4; ++i) out[i] = static_cast<unsigned char>(word >> (8 * i));
+}
+
+int Byte(uint32_t word, int shift) {
+  return static_cast<int>((word >> shift) & 0xFF);
+}
+
+// "%ld" on the 32-bit target prints the word as a signed 32-bit number; keep that on any host.
+long SignedWord(uint32_t word) {
+  return static_cast<long>(static_cast<int32_t>(word));
+}
+
+std::string HexWord(uint32_t word) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%08lx", static_cast<unsigned long>(word));
+  return text;
+}
+
+std::string FourPartVersion(uint32_t bytes, uint32_t build) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%d.%d.%d.%d-%ld", Byte(bytes, 24), Byte(bytes, 16),
+                Byte(bytes, 8), Byte(bytes, 0), SignedWord(build));
+  return text;
+}
+
+std::string XtlVersion(uint32_t bytes, uint32_t build) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%d.%d.%d-%d-%ld", Byte(bytes, 24), Byte(bytes, 16),
+                Byte(bytes, 8), Byte(bytes, 0), SignedWord(build));
+  return text;
+}
+
+}  // namespace
+
+SetupOutcome OkOutcome() {
+  return SetupOutcome{};
+}
+
+SetupOutcome RequestRefusedOutcome() {
+  return Failure(SetupOutcome::Kind::RequestRefused, RequestRefusedText, RequestRefusedCaption,
+                 true);
+}
+
+SetupOutcome IdentifyProcessor(CpuidSource& cpuid, ProcessorInfo& info, ProcessorState& state) {
+  CpuidResult vendor = cpuid.Query(LeafExtendedVendor);
+  unsigned char vendorText[12];
+  AppendBytes(vendor.ebx, vendorText);
+  AppendBytes(vendor.edx, vendorText + 4);
+  AppendBytes(vendor.ecx, vendorText + 8);
+  if (std::memcmp(vendorText, "CorvalithCPU", sizeof vendorText) != 0) {
+    return Failure(SetupOutcome::Kind::WrongVendor, WrongVendorText, WrongVendorCaption, true);
+  }
+
+  info.cpuId = HexWord(cpuid.Query(LeafSignature).eax);
+
+  CpuidResult revision = cpuid.Query(LeafRevision);
+  info.cpuRevision = FourPartVersion(revision.ebx, revision.ecx);
+
+  info.cpuName.clear();
+  for (uint32_t leaf = LeafBrandFirst; leaf <= LeafBrandLast; ++leaf) {
+    CpuidResult chunk = cpuid.Query(leaf);
+    unsigned char bytes[17] = {};
+    AppendBytes(chunk.eax, bytes);
+    AppendBytes(chunk.ebx, bytes + 4);
+    AppendBytes(chunk.ecx, bytes + 8);
+    AppendBytes(chunk.edx, bytes + 12);
+    // A NUL inside the chunk ends its contribution; bytes[16] is the terminator.
+    info.cpuName += reinterpret_cast<const char*>(bytes);
+  }
+
+  uint32_t l2Kbytes = cpuid.Query(LeafL2Cache).ecx >> 16;
+  uint32_t modelNibble = (revision.ebx >> 20) & 0xF;
+  const ModelName& model = modelNameTable[modelNibble == 0 ? 0 : 1];
+  state.voltageTable = model.voltageTable;
+  char text[32];
+  std::snprintf(text, sizeof text, "ZN%s", l2Kbytes == 512 ? model.largeCache : model.otherCache);
+  info.cpuType = text;
+  std::snprintf(text, sizeof text, "%d KBytes", static_cast<int>(l2Kbytes));
+  info.l2CacheSize = text;
+
+  CpuidResult xtl = cpuid.Query(LeafXtlVersion);
+  info.xtlVersion = XtlVersion(xtl.ebx, xtl.ecx);
+
+  state.hasVaristep = (cpuid.Query(LeafRevision).edx & VaristepFlag) != 0;
+  if (!state.hasVaristep) {
+    return Failure(SetupOutcome::Kind::VaristepAbsent, VaristepAbsentText, VaristepAbsentCaption,
+                   false);
+  }
+  return OkOutcome();
+}
+
+SetupOutcome OpenDriver(DriverLink& driver, const DriverPath& path) {
+  if (driver.Open(path)) return OkOutcome();
+  uint32_t error = driver.OpenError();
+  if (error == ErrorNotSupported) {
+    return Failure(SetupOutcome::Kind::OpenFailed, OpenNotSupportedText, "", true);
+  }
+  char text[64];
+  std::snprintf(text, sizeof text, "Unable to open VxD, Error code: %lx\n",
+                static_cast<unsigned long>(error));
+  return Failure(SetupOutcome::Kind::OpenFailed, text, "", true);
+}
+
+SetupOutcome ReadSerialNumber(RegisterIo& io, CpuidSource& cpuid, ProcessorInfo& info) {
+  uint32_t low = 0, high = 0;
+  if (!io.ReadRegister(MsrSerialControl, FillerWord, FillerWord, low, high)) {
+    return RequestRefusedOutcome();
+  }
+  if (low & SerialDisabledBit) {
+    info.serialNumber = "Disabled";
+    return OkOutcome();
+  }
+  CpuidResult serial = cpuid.Query(LeafSerialNumber);
+  char text[32];
+  std::snprintf(text, sizeof text, "0x%08lx%08lx%08lx", static_cast<unsigned long>(serial.ebx),
+                static_cast<unsigned long>(serial.ecx), static_cast<unsigned long>(serial.edx));
+  info.serialNumber = text;
+  return OkOutcome();
+}
+
+SetupOutcome ReadPolicy(RegisterIo& io, bool& performance) {
+  uint32_t low = 0, high = 0;
+  if (!io.ReadRegister(MsrScalingPolicy, FillerWord, ZeroWord, low, high)) {
+    return RequestRefusedOutcome();
+  }
+  performance = low != 0;
+  return OkOutcome();
+}

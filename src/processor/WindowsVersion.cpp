@@ -1,0 +1,12 @@
+#include "processor/WindowsVersion.h"
+
+#include <windows.h>
+
+VersionFields ReadWindowsVersion() {
+  OSVERSIONINFOA info;
+  ZeroMemory(&info, sizeof info);
+  info.dwOSVersionInfoSize = 148;  // the plain (not EX) record, which every Windows accepts
+  // On failure the zeroed record reads as platform 0: the 9x path.
+  ::GetVersionExA(&info);
+  return VersionFields{info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion};
+}
