@@ -613,8 +613,7 @@ TEST_F(SystemTrayTest, FirstItemTextFromResourceKeepsItsCommand) {
   EXPECT_EQ(::GetMenuItemID(popup, 8), static_cast<UINT>(ID_CLOSE));
   EXPECT_EQ(ItemText(popup, 8, MF_BYPOSITION), "");
 
-  // Positions without a command (a separator's id is 0, the sub-popup has none, past the end)
-  // do not rename anything else.
+  // Positions without a command (the sub-popup, past the end) rename nothing.
   EXPECT_FALSE(tray.SetMenuItemText(2, "x"));
   EXPECT_FALSE(tray.SetMenuItemText(40, "x"));
   EXPECT_EQ(ItemText(popup, 2, MF_BYPOSITION), "&Varistep Mode Selection");
