@@ -85,7 +85,8 @@ class CommandSink : public ui::Window {
   // What the popup looked like while it was open.
   bool sawPopupIdle = false;
   UINT defaultWhileOpen = static_cast<UINT>(-1);
-  HMENU popupToInspect = nullptr;
+  HMENU shownPopup = nullptr;
+  WPARAM mnemonic = 0;
 
  protected:
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
@@ -97,8 +98,13 @@ class CommandSink : public ui::Window {
         // The popup is open and waiting for the user: look at it, then close it.
         if (wParam == MSGF_MENU && !sawPopupIdle) {
           sawPopupIdle = true;
-          defaultWhileOpen = ::GetMenuDefaultItem(popupToInspect, TRUE, 0);
-          ::EndMenu();
+          defaultWhileOpen = ::GetMenuDefaultItem(shownPopup, TRUE, 0);
+          // Type a mnemonic as the user would, or just close the popup.
+          if (mnemonic != 0) {
+            ::PostMessageA(Hwnd(), WM_CHAR, mnemonic, 1);
+          } else {
+            ::EndMenu();
+          }
         }
         return 0;
       case WM_TIMER:
@@ -485,7 +491,7 @@ TEST_F(SystemTrayTest, RightButtonUpOpensPopupWithDefaultAndPostsNull) {
   ASSERT_TRUE(CreateAsProgram(tray));
   tray.SetDefaultMenuItem(0, TRUE);
   tray.SetCommandWindow(sink.Hwnd());
-  sink.popupToInspect = tray.Popup();
+  sink.shownPopup = tray.Popup();
   // Editing the item resets nothing the popup shows: the default is applied at each showing.
   tray.SetMenuItemTextFromResource(0, IDS_HIDE_MONITOR);
 
@@ -498,6 +504,26 @@ TEST_F(SystemTrayTest, RightButtonUpOpensPopupWithDefaultAndPostsNull) {
   MSG msg;
   EXPECT_TRUE(::PeekMessageA(&msg, sink.Hwnd(), WM_NULL, WM_NULL, PM_REMOVE));
   EXPECT_TRUE(sink.commands.empty());
+}
+
+TEST_F(SystemTrayTest, CommandChosenFromPopupReachesCommandWindow) {
+  CommandSink sink;
+  CSystemTray tray;
+  ASSERT_TRUE(CreateAsProgram(tray));
+  tray.SetCommandWindow(sink.Hwnd());
+  sink.shownPopup = tray.Popup();
+  sink.mnemonic = 'c';  // "&Close"
+
+  ::SetTimer(sink.Hwnd(), 1, 10000, nullptr);
+  EXPECT_EQ(::SendMessageA(tray.Hwnd(), tray::TrayNotifyMessage, 134, WM_RBUTTONUP), 1);
+  ::KillTimer(sink.Hwnd(), 1);
+  ASSERT_TRUE(sink.sawPopupIdle);
+
+  // The choice arrives as a queued message of its own.
+  MSG msg;
+  while (::PeekMessageA(&msg, sink.Hwnd(), 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
+  ASSERT_EQ(sink.commands.size(), 1u);
+  EXPECT_EQ(sink.commands[0], static_cast<WPARAM>(ID_CLOSE));
 }
 
 TEST_F(SystemTrayTest, WithoutMenuEveryMenuOperationFails) {
