@@ -1,0 +1,40 @@
+#include "app/MonitorApp.h"
+
+#include "app/RegistryStore.h"
+#include "monitor/MonitorDialog.h"
+#include "tray/SystemTray.h"
+#include "ui/App.h"
+#include "ui/StartUp.h"
+
+namespace app {
+
+const char* const kInstanceMutexName = "{7C1E93A0-2B64-4A1F-9F3C-00105A6E4D21}";
+const char* const kAlreadyRunningText = "Varistep Monitor is already running!";
+const char* const kCompanyKey = "Corvalith";
+
+int MonitorApp::Run(const monitor::ProcessorPlatform& platform, SettingsStore& store) {
+  instanceMutex = ::CreateMutexA(nullptr, FALSE, kInstanceMutexName);
+  int exitCode = 0;
+  if (::GetLastError() == ERROR_ALREADY_EXISTS) {
+    ui::AppMessageBox(kAlreadyRunningText, MB_OK);
+  } else {
+    LoadSettings(store, *this);
+    monitor::MonitorDialog window(*this, store, platform);
+    INT_PTR result = window.DoModal();
+    SaveSettingsAfterRun(store, *this, result);
+    exitCode = static_cast<int>(window.ExitCode());
+  }
+  if (instanceMutex != nullptr) ::CloseHandle(instanceMutex);
+  instanceMutex = nullptr;
+  return exitCode;
+}
+
+int RunProgram(const monitor::ProcessorPlatform& platform) {
+  ui::StartUp();
+  tray::CSystemTray::RegisterMessages();
+  RegistryStore store(kCompanyKey, ui::AppName());
+  MonitorApp application;
+  return application.Run(platform, store);
+}
+
+}  // namespace app

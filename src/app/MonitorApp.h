@@ -1,0 +1,28 @@
+// The application object: single instance, the settings for the whole run, and the one modal run
+// of the monitor window.
+#pragma once
+
+#include <windows.h>
+
+#include "app/Settings.h"
+#include "monitor/ProcessorPlatform.h"
+
+namespace app {
+
+extern const char* const kInstanceMutexName;
+extern const char* const kAlreadyRunningText;
+extern const char* const kCompanyKey;
+
+class MonitorApp : public AppSettings {
+ public:
+  // Start-up, the modal run and the exit routine; returns the process exit status.
+  int Run(const monitor::ProcessorPlatform& platform, SettingsStore& store);
+
+  HANDLE instanceMutex = nullptr;
+};
+
+// The whole program on the given processor, with settings in the registry under the
+// application's name.
+int RunProgram(const monitor::ProcessorPlatform& platform);
+
+}  // namespace app

@@ -1,0 +1,24 @@
+// VaristepMonitor.exe: the real CPUID instruction and the real power-management driver.
+#include <windows.h>
+
+#include "app/MonitorApp.h"
+#include "processor/HardwareCpuid.h"
+#include "processor/PortIoPci.h"
+#include "processor/Win32DriverPort.h"
+#include "processor/WindowsVersion.h"
+
+namespace {
+
+void SleepMs(uint32_t ms) {
+  ::Sleep(ms);
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  static HardwareCpuid cpuid;
+  static Win32DriverPort driverPort;
+  static PortIoPci pci;
+  monitor::ProcessorPlatform platform = {&cpuid, &driverPort, &pci, &SleepMs, &ReadWindowsVersion};
+  return app::RunProgram(platform);
+}

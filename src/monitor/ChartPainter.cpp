@@ -1,0 +1,73 @@
+#include "monitor/ChartPainter.h"
+
+#include <cstddef>
+
+namespace monitor {
+
+static_assert(sizeof(ChartPoint) == sizeof(POINT), "chart points are handed to Polyline");
+static_assert(offsetof(ChartPoint, y) == offsetof(POINT, y), "chart points are handed to Polyline");
+
+namespace {
+
+constexpr COLORREF kTraceColour = RGB(0, 255, 255);
+constexpr COLORREF kLimitColour = RGB(255, 255, 70);
+constexpr COLORREF kBlack = RGB(0, 0, 0);
+
+const POINT* AsPoints(const ChartPoint* points) {
+  return reinterpret_cast<const POINT*>(points);
+}
+
+}  // namespace
+
+ChartPainter::~ChartPainter() {
+  if (chartDC != nullptr) {
+    ::SelectObject(chartDC, originalPen_);
+    ::SelectObject(chartDC, originalFont_);
+    ::ReleaseDC(chartWindow_, chartDC);
+  }
+  if (tracePen != nullptr) ::DeleteObject(tracePen);
+  if (limitPen != nullptr) ::DeleteObject(limitPen);
+  if (chartFont != nullptr) ::DeleteObject(chartFont);
+}
+
+void ChartPainter::SetUp(HWND chartWindow) {
+  tracePen = ::CreatePen(PS_SOLID, 0, kTraceColour);
+  limitPen = ::CreatePen(PS_SOLID, 0, kLimitColour);
+  chartFont = ::CreateFontA(-11, 0, 0, 0, 600, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_TT_PRECIS,
+                            CLIP_TT_ALWAYS, DEFAULT_QUALITY, FF_SWISS, "Arial");
+  chartWindow_ = chartWindow;
+  chartDC = ::GetDC(chartWindow);
+  if (chartDC == nullptr) return;
+  ::SetTextColor(chartDC, kTraceColour);
+  originalFont_ = ::SelectObject(chartDC, chartFont);
+  originalPen_ = ::SelectObject(chartDC, tracePen);
+}
+
+void ChartPainter::Blank(const Rect& rect) {
+  if (chartDC == nullptr) return;
+  RECT area = {rect.left, rect.top, rect.right, rect.bottom};
+  // Leaves the background black, which is also the label's background.
+  ::SetBkColor(chartDC, kBlack);
+  ::ExtTextOutA(chartDC, 0, 0, ETO_OPAQUE, &area, "", 0, nullptr);
+}
+
+void ChartPainter::Label(const char* text, int length) {
+  if (chartDC == nullptr) return;
+  ::TextOutA(chartDC, kLabelX, kLabelY, text, length);
+}
+
+void ChartPainter::Limits(const ChartPoint* upper, const ChartPoint* lower, int count) {
+  if (chartDC == nullptr || count < 2) return;
+  ::SelectObject(chartDC, limitPen);
+  ::Polyline(chartDC, AsPoints(upper), count);
+  ::Polyline(chartDC, AsPoints(lower), count);
+  ::SelectObject(chartDC, tracePen);
+}
+
+void ChartPainter::Trace(const ChartPoint* points, int count) {
+  // A polyline needs two points.
+  if (chartDC == nullptr || count < 2) return;
+  ::Polyline(chartDC, AsPoints(points), count);
+}
+
+}  // namespace monitor

@@ -1,0 +1,331 @@
+#include "monitor/MonitorDialog.h"
+
+#include <shellapi.h>
+
+#include "dialogs/AboutDialog.h"
+#include "resource.h"
+#include "tray/HideToTray.h"
+#include "ui/DataExchange.h"
+#include "ui/App.h"
+
+namespace monitor {
+
+namespace {
+
+constexpr const char* kTooltip = "Varistep Monitor";
+constexpr UINT kBalloonTimeoutSeconds = 10;
+constexpr UINT kAlwaysOnTopFlags = SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE;
+
+Rect ToRect(const RECT& r) {
+  return {r.left, r.top, r.right, r.bottom};
+}
+
+}  // namespace
+
+// WM_COMMAND entries match the command id and the notification code (0 for menus and clicks).
+const ui::MessageEntry<MonitorDialog> MonitorDialog::kMessages[] = {
+    {WM_TIMER, 0, 0, &MonitorDialog::OnTimer},
+    {WM_PAINT, 0, 0, &MonitorDialog::OnPaint},
+    {WM_COMMAND, IDC_CHART, STN_CLICKED, &MonitorDialog::OnChartClicked},
+    {WM_CLOSE, 0, 0, &MonitorDialog::OnClose},
+    {WM_QUERYDRAGICON, 0, 0, &MonitorDialog::OnQueryDragIcon},
+    {WM_POWERBROADCAST, 0, 0, &MonitorDialog::OnPowerBroadcast},
+    {WM_ENDSESSION, 0, 0, &MonitorDialog::OnEndSession},
+    {WM_COMMAND, ID_SHOW_HIDE, 0, &MonitorDialog::OnShowHide},
+    {WM_COMMAND, ID_ABOUT, 0, &MonitorDialog::OnAbout},
+    {WM_COMMAND, ID_HELP, 0, &MonitorDialog::OnHelp},
+    {WM_COMMAND, ID_CLOSE, 0, &MonitorDialog::OnCloseCommand},
+    {WM_COMMAND, ID_PERFORMANCE, 0, &MonitorDialog::OnPolicy},
+    {WM_COMMAND, ID_ECONOMY, 0, &MonitorDialog::OnPolicy},
+    {WM_COMMAND, ID_CPU_INFORMATION, 0, &MonitorDialog::OnCpuInformation},
+    {WM_COMMAND, ID_PROPERTIES, 0, &MonitorDialog::OnProperties},
+    {WM_COMMAND, ID_MANUAL_SELECTION, 0, &MonitorDialog::OnManualSelection},
+};
+
+MonitorDialog::MonitorDialog(app::AppSettings& settings, app::SettingsStore& store,
+                             const ProcessorPlatform& platform, HWND parent)
+    : ui::Dialog(IDD_MONITOR, parent),
+      app(&settings),
+      visible(FALSE),
+      fullWindowRect{0, 0, 0, 0},
+      performancePolicy(FALSE),
+      policyCommand(0),
+      driver(*platform.driverPort),
+      icon(::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_APPLICATION_ICON))),
+      timerId(0),
+      store_(&store),
+      platform_(platform),
+      exitCode_(0),
+      limitBoxOpen_(false) {}
+
+MonitorDialog::~MonitorDialog() {
+  chart.Detach();
+}
+
+void MonitorDialog::DoDataExchange(ui::DataExchange& dx) {
+  dx.Control(IDC_CHART, chart);
+}
+
+INT_PTR MonitorDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
+  INT_PTR result = ui::RouteMessage(*this, kMessages, message, wParam, lParam, handled);
+  if (handled) return result;
+  return ui::Dialog::HandleMessage(message, wParam, lParam, handled);
+}
+
+BOOL MonitorDialog::OnInitDialog() {
+  ui::Dialog::OnInitDialog();
+  HWND window = Hwnd();
+  ui::SetMainWindow(window);
+  ::SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+
+  tray.CreateTrayIcon(nullptr, tray::TrayNotifyMessage, kTooltip, icon, IDR_TRAY_MENU, FALSE,
+                      nullptr, nullptr, 0, kBalloonTimeoutSeconds);
+  tray.SetDefaultMenuItem(0, TRUE);
+  tray.SetCommandWindow(window);
+  if (app->Advanced != 0) {
+    tray.InsertMenuEntry(ID_MANUAL_SELECTION, MF_SEPARATOR | MF_BYCOMMAND);
+  } else {
+    tray.RemoveMenuCommand(ID_CPU_INFORMATION);
+    tray.RemoveMenuCommand(ID_MANUAL_SELECTION);
+  }
+  visible = app->StartMin == 0 ? TRUE : FALSE;
+  if (visible) {
+    tray.SetMenuItemTextFromResource(0, IDS_HIDE_MONITOR);
+  } else {
+    tray::HideWindowToTray(window);
+    tray.SetMenuItemTextFromResource(0, IDS_SHOW_MONITOR);
+  }
+  ::SetWindowPos(window, app->AlwaysOnTop != 0 ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                 kAlwaysOnTopFlags);
+  if (app->AboutBox != 0) {
+    AboutDialog about;
+    about.DoModal();
+  }
+
+  if (SetUpProcessor()) {
+    SetUpChart();
+    if (app->Timer > 0) StartTimer();
+    driver.PrepareWindowRequest();
+  }
+  if (exitCode_ == 0) {
+    ::GetWindowRect(window, &fullWindowRect);
+    chartModel.viewMode = kFramedView;
+    UpdateData(false);
+  }
+  return TRUE;
+}
+
+bool MonitorDialog::SetUpProcessor() {
+  DriverPath path = ChooseDriverPath(platform_.readVersion(), processor);
+  SetupOutcome outcome = IdentifyProcessor(*platform_.cpuid, processorInfo, processor);
+  if (!outcome.IsOk()) return Fail(outcome);
+  outcome = OpenDriver(driver, path);
+  if (!outcome.IsOk()) return Fail(outcome);
+  outcome = ReadSerialNumber(driver, *platform_.cpuid, processorInfo);
+  if (!outcome.IsOk()) return Fail(outcome);
+  outcome = BuildStepTable(driver, *platform_.cpuid, platform_.pci, platform_.sleep, processor,
+                           steps, processorInfo);
+  if (!outcome.IsOk()) return Fail(outcome);
+  bool performance = false;
+  outcome = ReadPolicy(driver, performance);
+  if (!outcome.IsOk()) return Fail(outcome);
+  performancePolicy = performance ? TRUE : FALSE;
+  policyCommand = performance ? ID_PERFORMANCE : ID_ECONOMY;
+  tray.SetMenuCommandCheck(policyCommand, TRUE);
+  return true;
+}
+
+// Shows the failure's box. A missing feature leaves the window up without data; every other
+// failure ends the run before the window is shown, and takes the tray icon with it.
+bool MonitorDialog::Fail(const SetupOutcome& outcome) {
+  if (outcome.caption.empty()) {
+    ui::AppMessageBox(outcome.message.c_str(), MB_OK);
+  } else {
+    ::MessageBoxA(Hwnd(), outcome.message.c_str(), outcome.caption.c_str(), MB_OK);
+  }
+  if (outcome.endsProcess) {
+    exitCode_ = kSetupFailedExitCode;
+    tray.RemoveTrayIcon();
+    EndDialog(kSetupFailedResult);
+  }
+  return false;
+}
+
+void MonitorDialog::SetUpChart() {
+  RECT client = {0, 0, 0, 0};
+  ::GetClientRect(chart.Hwnd(), &client);
+  chartModel.SetUp(ToRect(client), steps);
+  painter.SetUp(chart.Hwnd());
+}
+
+void MonitorDialog::StartTimer() {
+  timerId = ::SetTimer(Hwnd(), SampleTimer, static_cast<UINT>(app->Timer), nullptr);
+}
+
+void MonitorDialog::StopTimer() {
+  if (timerId == 0) return;
+  ::KillTimer(Hwnd(), timerId);
+  timerId = 0;
+}
+
+INT_PTR MonitorDialog::OnTimer(WPARAM id, LPARAM) {
+  if (id != SampleTimer) return FALSE;
+  if (steps.lastStep < 0 || !painter.Ready()) return TRUE;
+  int32_t frequency = static_cast<int32_t>(platform_.cpuid->Query(LeafCurrentState).eax);
+  ChartModel::TickStart start = chartModel.BeginTick(frequency, steps, app->SpdSenIcon != 0);
+  if (start.blank) painter.Blank(chartModel.chartRect);
+  if (start.label) painter.Label(chartModel.chartLabel, chartModel.chartLabelLength);
+  if (start.iconId != 0) tray.ChangeIconById(static_cast<UINT>(start.iconId));
+  bool limitFailed = false;
+  if (app->ShowMinMax != 0) {
+    limitFailed = !driver.ReadWindow();
+    chartModel.PlaceLimits(driver.windowReply.low, driver.windowReply.high, steps);
+    painter.Limits(chartModel.upperLine, chartModel.lowerLine, chartModel.PointsToDraw());
+  }
+  painter.Trace(chartModel.frequencyLine, chartModel.PointsToDraw());
+  chartModel.EndTick();
+  // The box comes after the tick is complete: its message loop goes on dispatching ticks.
+  if (limitFailed) ShowLimitFailure();
+  return TRUE;
+}
+
+void MonitorDialog::ShowLimitFailure() {
+  // Ticks that fail while the box is open are dropped rather than stacking boxes.
+  if (limitBoxOpen_) return;
+  limitBoxOpen_ = true;
+  ::MessageBoxA(Hwnd(), RequestRefusedText, RequestRefusedCaption, MB_OK);
+  limitBoxOpen_ = false;
+}
+
+INT_PTR MonitorDialog::OnPaint(WPARAM, LPARAM) {
+  HWND window = Hwnd();
+  if (::IsIconic(window)) {
+    PAINTSTRUCT ps;
+    HDC dc = ::BeginPaint(window, &ps);
+    ::SendMessageA(window, WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    RECT client;
+    ::GetClientRect(window, &client);
+    int x = (client.right - client.left - ::GetSystemMetrics(SM_CXICON) + 1) / 2;
+    int y = (client.bottom - client.top - ::GetSystemMetrics(SM_CYICON) + 1) / 2;
+    ::DrawIcon(dc, x, y, icon);
+    ::EndPaint(window, &ps);
+    return TRUE;
+  }
+  ::DefWindowProcA(window, WM_PAINT, 0, 0);
+  if (painter.Ready()) {
+    painter.Blank(chartModel.chartRect);
+    chartModel.Blanked();
+  }
+  return TRUE;
+}
+
+INT_PTR MonitorDialog::OnChartClicked(WPARAM, LPARAM) {
+  HWND window = Hwnd();
+  ViewChange change =
+      NextView(chartModel.viewMode, ToRect(fullWindowRect), chartModel.chartRect.Height());
+  RECT current;
+  ::GetWindowRect(window, &current);
+  chartModel.viewMode = change.mode;
+  LONG style = ::GetWindowLongA(window, GWL_STYLE);
+  LONG frame = static_cast<LONG>(kFrameStyle);
+  ::SetWindowLongA(window, GWL_STYLE, change.frame ? (style | frame) : (style & ~frame));
+  ::MoveWindow(window, current.left, current.top, change.width, change.height, TRUE);
+  if (change.relayout && timerId != 0) {
+    StopTimer();
+    chartModel.Relayout(change.mode, steps);
+    StartTimer();
+  }
+  return TRUE;
+}
+
+INT_PTR MonitorDialog::OnClose(WPARAM, LPARAM) {
+  Hide();
+  return TRUE;
+}
+
+INT_PTR MonitorDialog::OnQueryDragIcon(WPARAM, LPARAM) {
+  return reinterpret_cast<INT_PTR>(icon);
+}
+
+INT_PTR MonitorDialog::OnPowerBroadcast(WPARAM event, LPARAM) {
+  if (event == PBT_APMQUERYSUSPEND) {
+    StopTimer();
+  } else if (event == PBT_APMRESUMESUSPEND) {
+    if (timerId == 0 && app->Timer > 0) StartTimer();
+  }
+  SetMessageResult(TRUE);
+  return TRUE;
+}
+
+// Windows is shutting down or the user logs off: the modal run never ends with OK, so save now
+// what Close would have saved.
+INT_PTR MonitorDialog::OnEndSession(WPARAM ending, LPARAM) {
+  if (ending != FALSE) app::SaveSettings(*store_, *app);
+  return FALSE;
+}
+
+void MonitorDialog::Hide() {
+  tray::HideWindowToTray(Hwnd());
+  tray.SetMenuItemTextFromResource(0, IDS_SHOW_MONITOR);
+  visible = FALSE;
+}
+
+void MonitorDialog::Show() {
+  tray::ShowWindowFromTray(Hwnd());
+  tray.SetMenuItemTextFromResource(0, IDS_HIDE_MONITOR);
+  visible = TRUE;
+}
+
+INT_PTR MonitorDialog::OnShowHide(WPARAM, LPARAM) {
+  if (visible) {
+    Hide();
+  } else {
+    Show();
+  }
+  return TRUE;
+}
+
+INT_PTR MonitorDialog::OnAbout(WPARAM, LPARAM) {
+  tray.EnableMenuCommand(ID_ABOUT, FALSE);
+  AboutDialog about;
+  about.DoModal();
+  tray.EnableMenuCommand(ID_ABOUT, TRUE);
+  return TRUE;
+}
+
+INT_PTR MonitorDialog::OnHelp(WPARAM, LPARAM) {
+  ::ShellExecuteA(nullptr, "open", "readme.htm", nullptr, nullptr, SW_SHOWNORMAL);
+  return TRUE;
+}
+
+INT_PTR MonitorDialog::OnCloseCommand(WPARAM, LPARAM) {
+  if (driver.device != InvalidDevice()) driver.Close();
+  StopTimer();
+  OnOK();
+  return TRUE;
+}
+
+INT_PTR MonitorDialog::OnPolicy(WPARAM command, LPARAM) {
+  UINT chosen = LOWORD(command);
+  // With no policy read (Varistep absent) there is no mark to clear.
+  if (policyCommand != 0) tray.SetMenuCommandCheck(policyCommand, FALSE);
+  policyCommand = chosen;
+  tray.SetMenuCommandCheck(policyCommand, TRUE);
+  performancePolicy = chosen == ID_PERFORMANCE ? TRUE : FALSE;
+  if (!driver.WriteRegister(MsrScalingPolicy, performancePolicy ? 1u : 0u, 0u)) {
+    ui::AppMessageBox(RequestRefusedText, MB_OK);
+  }
+  return TRUE;
+}
+
+INT_PTR MonitorDialog::OnCpuInformation(WPARAM, LPARAM) {
+  return TRUE;
+}
+INT_PTR MonitorDialog::OnProperties(WPARAM, LPARAM) {
+  return TRUE;
+}
+INT_PTR MonitorDialog::OnManualSelection(WPARAM, LPARAM) {
+  return TRUE;
+}
+
+}  // namespace monitor

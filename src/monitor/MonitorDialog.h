@@ -1,0 +1,96 @@
+// The monitor window: the program's main window, run modally for the whole life of the process.
+// Its only control is the stripchart; everything else it does comes from the tray menu.
+#pragma once
+
+#include <windows.h>
+
+#include "app/Settings.h"
+#include "monitor/ChartModel.h"
+#include "monitor/ChartPainter.h"
+#include "monitor/ProcessorPlatform.h"
+#include "processor/DriverLink.h"
+#include "processor/ProcessorInfo.h"
+#include "processor/ProcessorState.h"
+#include "processor/StepTable.h"
+#include "tray/SystemTray.h"
+#include "ui/Dialog.h"
+
+namespace monitor {
+
+// The modal result that tells start-up that set-up failed and the process ends with status 1.
+constexpr INT_PTR kSetupFailedResult = 3;
+constexpr UINT kSetupFailedExitCode = 1;
+
+class MonitorDialog : public ui::Dialog {
+ public:
+  MonitorDialog(app::AppSettings& settings, app::SettingsStore& store,
+                const ProcessorPlatform& platform, HWND parent = nullptr);
+  ~MonitorDialog() override;
+
+  // State shared with the tray, the dialogs and the tests.
+  app::AppSettings* app;
+  tray::CSystemTray tray;
+  BOOL visible;
+  RECT fullWindowRect;
+  ProcessorInfo processorInfo;
+  StepTable steps;
+  BOOL performancePolicy;
+  UINT policyCommand;
+  DriverLink driver;
+  ui::Window chart;
+  HICON icon;
+
+  ProcessorState processor;
+  ChartModel chartModel;
+  ChartPainter painter;
+  UINT_PTR timerId;
+
+  int32_t viewMode() const { return chartModel.viewMode; }
+  // Exit status for the process: 1 after a set-up failure, else 0.
+  UINT ExitCode() const { return exitCode_; }
+  // Number of limit-read failure boxes open right now (never more than one).
+  int LimitFailureBoxes() const { return limitBoxOpen_ ? 1 : 0; }
+
+ protected:
+  BOOL OnInitDialog() override;
+  void DoDataExchange(ui::DataExchange& dx) override;
+  INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
+
+ private:
+  // Message handlers.
+  INT_PTR OnTimer(WPARAM id, LPARAM);
+  INT_PTR OnPaint(WPARAM, LPARAM);
+  INT_PTR OnChartClicked(WPARAM, LPARAM);
+  INT_PTR OnClose(WPARAM, LPARAM);
+  INT_PTR OnQueryDragIcon(WPARAM, LPARAM);
+  INT_PTR OnPowerBroadcast(WPARAM event, LPARAM);
+  INT_PTR OnEndSession(WPARAM ending, LPARAM);
+  INT_PTR OnShowHide(WPARAM, LPARAM);
+  INT_PTR OnAbout(WPARAM, LPARAM);
+  INT_PTR OnHelp(WPARAM, LPARAM);
+  INT_PTR OnCloseCommand(WPARAM, LPARAM);
+  INT_PTR OnPolicy(WPARAM command, LPARAM);
+  INT_PTR OnCpuInformation(WPARAM, LPARAM);
+  INT_PTR OnProperties(WPARAM, LPARAM);
+  INT_PTR OnManualSelection(WPARAM, LPARAM);
+
+  // Set-up steps.
+  bool SetUpProcessor();
+  void SetUpChart();
+  bool Fail(const SetupOutcome& outcome);
+
+  void Hide();
+  void Show();
+  void StartTimer();
+  void StopTimer();
+  void ShowLimitFailure();
+
+  static const ui::MessageEntry<MonitorDialog> kMessages[];
+
+  app::SettingsStore* store_;
+  ProcessorPlatform platform_;
+  UINT exitCode_;
+  bool limitBoxOpen_;
+};
+
+}  // namespace monitor
