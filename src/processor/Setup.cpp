@@ -9,7 +9,6 @@ const char* const VaristepAbsentText = "Varistep is absent from your system.";
 const char* const VaristepAbsentCaption = "Checking for Varistep on your system?";
 const char* const OpenNotSupportedText =
     "Unable to open VxD, \n device does not support DeviceIOCTL\n";
-const char* const OpenErrorFormat = "Unable to open VxD, Error code: %lx\n";
 const char* const RequestRefusedText = "Device does not support the requested API";
 const char* const RequestRefusedCaption = "Error";
 

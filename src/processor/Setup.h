@@ -39,7 +39,6 @@ extern const char* const WrongVendorCaption;
 extern const char* const VaristepAbsentText;
 extern const char* const VaristepAbsentCaption;
 extern const char* const OpenNotSupportedText;
-extern const char* const OpenErrorFormat;
 extern const char* const RequestRefusedText;
 extern const char* const RequestRefusedCaption;
 

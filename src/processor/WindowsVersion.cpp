@@ -10,3 +10,7 @@ VersionFields ReadWindowsVersion() {
   ::GetVersionExA(&info);
   return VersionFields{info.dwPlatformId, info.dwMajorVersion, info.dwMinorVersion};
 }
+
+void SleepMilliseconds(uint32_t ms) {
+  ::Sleep(ms);
+}
