@@ -1,0 +1,74 @@
+# Shared helpers of the end-to-end tests: the real executables, driven through Wine's virtual
+# desktop with xdotool, inspected with the probe helper, the registry and screenshots.
+set -u
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+BUILD="${VARISTEP_BUILD:-$ROOT/build/windows}"
+PROBE="${PROBE:-$BUILD/tests/e2e/vs_probe.exe}"
+SHOTS="${SHOTS:-$ROOT/build/e2e}"
+export WINEPREFIX="${WINEPREFIX:-$ROOT/build/wineprefix}"
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+mkdir -p "$SHOTS"
+[ -n "${DISPLAY:-}" ] || { echo "e2e: no display" >&2; exit 1; }
+[ -f "$PROBE" ] || { echo "e2e: no probe at $PROBE" >&2; exit 1; }
+"$ROOT/tools/wine-prefix" || exit 1
+
+# The notification area's first icon in the 800x600 virtual desktop.
+TRAY_X=789
+TRAY_Y=590
+
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+pass() { echo "ok: $*"; }
+check() { if eval "$2"; then pass "$1"; else fail "$1"; fi; }
+finish() {
+  stop_all
+  if [ "$failures" -eq 0 ]; then echo "e2e: all checks passed"; exit 0; fi
+  echo "e2e: $failures check(s) failed"; exit 1
+}
+
+probe() { wine "$PROBE" "$@" 2>/dev/null | tr -d '\r'; return "${PIPESTATUS[0]}"; }
+shot() { /usr/bin/import -window root "$SHOTS/$1.png" 2>/dev/null; }
+key() { xdotool key --delay 120 "$@"; }
+
+# The program's settings key, and one value from it ("" when absent).
+settings_key() { echo "HKCU\\Software\\Corvalith\\$1\\Settings"; }
+reg_value() {  # a REG_DWORD as a signed decimal number
+  local hex
+  hex=$(wine reg query "$(settings_key "$1")" /v "$2" 2>/dev/null | tr -d '\r' |
+    awk -v n="$2" '$1 == n && $2 == "REG_DWORD" { print $3 }')
+  [ -n "$hex" ] || return 0
+  local v=$((hex))
+  [ "$v" -ge 2147483648 ] && v=$((v - 4294967296))
+  echo "$v"
+}
+clear_settings() { wine reg delete "HKCU\\Software\\Corvalith\\$1" /f >/dev/null 2>&1 || true; }
+set_setting() { wine reg add "$(settings_key "$1")" /v "$2" /t REG_DWORD /d "$3" /f >/dev/null 2>&1; }
+
+# Starts a program from the build folder (so readme.htm is beside it); its exit status lands in
+# $SHOTS/<tag>.status (the tag defaults to the program's name).
+start() {
+  local name=$1 tag=${2:-$1}
+  rm -f "$SHOTS/$tag.status"
+  (cd "$BUILD" && wine "./$name.exe" >/dev/null 2>&1; echo $? >"$SHOTS/$tag.status") &
+}
+exit_status() {  # exit_status <tag> [seconds]: waits for the program to end
+  local name=$1 i
+  for i in $(seq 1 $((${2:-10} * 10))); do
+    [ -s "$SHOTS/$name.status" ] && { cat "$SHOTS/$name.status"; return 0; }
+    sleep 0.1
+  done
+  echo "running"
+}
+stop_all() {
+  pkill -f 'VaristepDemo.exe|VaristepMonitor.exe' >/dev/null 2>&1 || true
+  sleep 0.5
+}
+
+tray_menu() {  # opens the tray icon's popup menu
+  xdotool mousemove $TRAY_X $TRAY_Y click 3
+  sleep 0.8
+}
+tray_double_click() {
+  xdotool mousemove $TRAY_X $TRAY_Y click --repeat 2 --delay 80 1
+  sleep 0.8
+}

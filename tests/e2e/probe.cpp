@@ -1,0 +1,132 @@
+// A small helper for end-to-end tests: Wine's windows inside the virtual desktop are not X
+// windows, so this lists them from inside Wine, with their controls and what those show.
+//
+//   probe list                    every top-level window and its controls, one line each
+//   probe wait <title> <ms>       waits until a visible top-level window has this title
+//   probe gone <title> <ms>       waits until no visible top-level window has this title
+//   probe command <title> <id>    posts WM_COMMAND id to the window with this title
+//   probe rect <title>            prints the window's screen rectangle: left top right bottom
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+std::string TextOf(HWND hwnd) {
+  char buffer[512] = {};
+  DWORD_PTR copied = 0;
+  ::SendMessageTimeoutA(hwnd, WM_GETTEXT, sizeof buffer, reinterpret_cast<LPARAM>(buffer),
+                        SMTO_ABORTIFHUNG, 2000, &copied);
+  std::string text(buffer);
+  for (char& c : text) {
+    if (c == '\n') c = '|';
+    if (c == '\r') c = ' ';
+  }
+  return text;
+}
+
+std::string ClassOf(HWND hwnd) {
+  char name[128] = {};
+  ::GetClassNameA(hwnd, name, sizeof name);
+  return name;
+}
+
+LRESULT Ask(HWND hwnd, UINT message, WPARAM wParam = 0) {
+  DWORD_PTR result = 0;
+  ::SendMessageTimeoutA(hwnd, message, wParam, 0, SMTO_ABORTIFHUNG, 2000, &result);
+  return static_cast<LRESULT>(result);
+}
+
+BOOL CALLBACK ListChild(HWND hwnd, LPARAM) {
+  std::string cls = ClassOf(hwnd);
+  std::printf("  child id=%d class=\"%s\" text=\"%s\" visible=%d enabled=%d", ::GetDlgCtrlID(hwnd),
+              cls.c_str(), TextOf(hwnd).c_str(), ::IsWindowVisible(hwnd) ? 1 : 0,
+              ::IsWindowEnabled(hwnd) ? 1 : 0);
+  if (cls == "ComboBox") {
+    std::printf(" count=%ld selection=%ld", static_cast<long>(Ask(hwnd, CB_GETCOUNT)),
+                static_cast<long>(Ask(hwnd, CB_GETCURSEL)));
+  } else if (cls == "Button") {
+    std::printf(" check=%ld", static_cast<long>(Ask(hwnd, BM_GETCHECK)));
+  } else if (cls == "SysListView32") {
+    std::printf(" items=%ld", static_cast<long>(Ask(hwnd, LVM_GETITEMCOUNT)));
+  }
+  std::printf("\n");
+  return TRUE;
+}
+
+BOOL CALLBACK ListTop(HWND hwnd, LPARAM) {
+  RECT r;
+  ::GetWindowRect(hwnd, &r);
+  DWORD pid = 0;
+  ::GetWindowThreadProcessId(hwnd, &pid);
+  LONG exStyle = ::GetWindowLongA(hwnd, GWL_EXSTYLE);
+  std::printf(
+      "window hwnd=%p class=\"%s\" title=\"%s\" visible=%d topmost=%d rect=%ld,%ld,%ld,%ld "
+      "pid=%lu\n",
+      static_cast<void*>(hwnd), ClassOf(hwnd).c_str(), TextOf(hwnd).c_str(),
+      ::IsWindowVisible(hwnd) ? 1 : 0, (exStyle & WS_EX_TOPMOST) ? 1 : 0, r.left, r.top, r.right,
+      r.bottom, pid);
+  ::EnumChildWindows(hwnd, ListChild, 0);
+  return TRUE;
+}
+
+struct Search {
+  const char* title;
+  HWND found;
+};
+
+BOOL CALLBACK FindVisible(HWND hwnd, LPARAM param) {
+  auto* search = reinterpret_cast<Search*>(param);
+  if (::IsWindowVisible(hwnd) && TextOf(hwnd) == search->title) {
+    search->found = hwnd;
+    return FALSE;
+  }
+  return TRUE;
+}
+
+HWND FindTitle(const char* title) {
+  Search search = {title, nullptr};
+  ::EnumWindows(FindVisible, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+int WaitFor(const char* title, int ms, bool present) {
+  for (int waited = 0;; waited += 100) {
+    if ((FindTitle(title) != nullptr) == present) return 0;
+    if (waited >= ms) return 1;
+    ::Sleep(100);
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string verb = argc > 1 ? argv[1] : "";
+  if (verb == "list") {
+    ::EnumWindows(ListTop, 0);
+    return 0;
+  }
+  if (verb == "wait" && argc > 3) return WaitFor(argv[2], std::atoi(argv[3]), true);
+  if (verb == "gone" && argc > 3) return WaitFor(argv[2], std::atoi(argv[3]), false);
+  if (verb == "command" && argc > 3) {
+    HWND hwnd = FindTitle(argv[2]);
+    if (hwnd == nullptr) return 1;
+    return ::PostMessageA(hwnd, WM_COMMAND, static_cast<WPARAM>(std::atoi(argv[3])), 0) ? 0 : 1;
+  }
+  if (verb == "rect" && argc > 2) {
+    HWND hwnd = FindTitle(argv[2]);
+    if (hwnd == nullptr) return 1;
+    RECT r;
+    ::GetWindowRect(hwnd, &r);
+    std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+    return 0;
+  }
+  std::fprintf(stderr,
+               "usage: probe list | wait <title> <ms> | gone <title> <ms> | "
+               "command <title> <id> | rect <title>\n");
+  return 2;
+}
