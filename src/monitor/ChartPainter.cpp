@@ -49,11 +49,20 @@ void ChartPainter::Blank(const Rect& rect) {
   // Leaves the background black, which is also the label's background.
   ::SetBkColor(chartDC, kBlack);
   ::ExtTextOutA(chartDC, 0, 0, ETO_OPAQUE, &area, "", 0, nullptr);
+  labelWidth_ = 0;
 }
 
 void ChartPainter::Label(const char* text, int length) {
   if (chartDC == nullptr) return;
-  ::TextOutA(chartDC, kLabelX, kLabelY, text, length);
+  // Opaque over the wider of this label and the last one, so a shorter label (1000MHz, then
+  // 400MHz) leaves no stale characters behind.
+  SIZE extent = {0, 0};
+  ::GetTextExtentPoint32A(chartDC, text, length, &extent);
+  LONG width = extent.cx > labelWidth_ ? extent.cx : labelWidth_;
+  RECT area = {kLabelX, kLabelY, kLabelX + width, kLabelY + extent.cy};
+  ::ExtTextOutA(chartDC, kLabelX, kLabelY, ETO_OPAQUE, &area, text, static_cast<UINT>(length),
+                nullptr);
+  labelWidth_ = extent.cx;
 }
 
 void ChartPainter::Limits(const ChartPoint* upper, const ChartPoint* lower, int count) {

@@ -35,6 +35,7 @@ class ChartPainter {
   HWND chartWindow_ = nullptr;
   HGDIOBJ originalPen_ = nullptr;
   HGDIOBJ originalFont_ = nullptr;
+  LONG labelWidth_ = 0;
 };
 
 }  // namespace monitor
