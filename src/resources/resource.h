@@ -2,6 +2,11 @@
 // dialogs and the registry profile of earlier releases depend on them.
 #pragma once
 
+// Controls that code never addresses (labels, frames)
+#ifndef IDC_STATIC
+#define IDC_STATIC (-1)
+#endif
+
 // Dialog templates
 #define IDD_ABOUTBOX 100
 #define IDD_MONITOR 102

@@ -6,7 +6,8 @@ namespace ui {
 
 namespace {
 HWND g_mainWindow = nullptr;
-}
+MessageBoxHook g_messageBoxHook = nullptr;
+}  // namespace
 
 const std::string& AppName() {
   static const std::string name = [] {
@@ -17,12 +18,26 @@ const std::string& AppName() {
   return name;
 }
 
-void SetMainWindow(HWND hwnd) { g_mainWindow = hwnd; }
-HWND MainWindow() { return g_mainWindow; }
+void SetMainWindow(HWND hwnd) {
+  g_mainWindow = hwnd;
+}
+HWND MainWindow() {
+  return g_mainWindow;
+}
 
 int AppMessageBox(const char* text, UINT type) {
   HWND owner = g_mainWindow != nullptr && ::IsWindow(g_mainWindow) ? g_mainWindow : nullptr;
+  if (g_messageBoxHook != nullptr) return g_messageBoxHook(owner, text, AppName().c_str(), type);
   return ::MessageBoxA(owner, text, AppName().c_str(), type);
+}
+
+int ShowMessageBox(HWND owner, const char* text, const char* caption, UINT type) {
+  if (g_messageBoxHook != nullptr) return g_messageBoxHook(owner, text, caption, type);
+  return ::MessageBoxA(owner, text, caption, type);
+}
+
+void SetMessageBoxHook(MessageBoxHook hook) {
+  g_messageBoxHook = hook;
 }
 
 }  // namespace ui

@@ -16,4 +16,13 @@ HWND MainWindow();
 // A message box captioned with the application name, owned by the main window.
 int AppMessageBox(const char* text, UINT type = MB_OK);
 
+// A message box with its own caption and owner, such as the monitor window's "Error" box. Goes
+// through the same test hook as AppMessageBox.
+int ShowMessageBox(HWND owner, const char* text, const char* caption, UINT type = MB_OK);
+
+// Test seam: while a hook is set, AppMessageBox and ShowMessageBox call it instead of showing a
+// box and return its answer. Null (the default) shows real boxes.
+using MessageBoxHook = int (*)(HWND owner, const char* text, const char* caption, UINT type);
+void SetMessageBoxHook(MessageBoxHook hook);
+
 }  // namespace ui

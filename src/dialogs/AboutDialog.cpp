@@ -1,0 +1,5 @@
+#include "dialogs/AboutDialog.h"
+
+#include "resources/resource.h"
+
+AboutDialog::AboutDialog(HWND owner) : ui::Dialog(IDD_ABOUTBOX, owner) {}

@@ -1,0 +1,91 @@
+#include "ui/DataExchange.h"
+
+#include <cstdio>
+
+#include "ui/App.h"
+#include "ui/CheckValue.h"
+#include "ui/Dialog.h"
+#include "ui/ParseUnsigned.h"
+
+namespace ui {
+
+DataExchange::DataExchange(Dialog& dialog, bool saveAndValidate)
+    : dialog_(dialog), saving_(saveAndValidate) {}
+
+HWND DataExchange::Item(int id) {
+  if (failed_) return nullptr;
+  HWND item = ::GetDlgItem(dialog_.Hwnd(), id);
+  if (item == nullptr) failed_ = true;
+  return item;
+}
+
+std::string DataExchange::ItemText(HWND item) const {
+  const int length = ::GetWindowTextLengthA(item);
+  if (length <= 0) return std::string();
+  std::string text(static_cast<size_t>(length) + 1, '\0');
+  const int copied = ::GetWindowTextA(item, &text[0], length + 1);
+  text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
+  return text;
+}
+
+void DataExchange::Text(int id, std::string& value) {
+  HWND item = Item(id);
+  if (item == nullptr) return;
+  if (saving_) {
+    value = ItemText(item);
+  } else {
+    ::SetWindowTextA(item, value.c_str());
+  }
+}
+
+void DataExchange::Check(int id, int& value) {
+  HWND item = Item(id);
+  if (item == nullptr) return;
+  if (saving_) {
+    value = CheckValueFromState(static_cast<int>(::SendMessageA(item, BM_GETCHECK, 0, 0)));
+  } else {
+    value = CheckValueToShow(value);
+    ::SendMessageA(item, BM_SETCHECK, static_cast<WPARAM>(value), 0);
+  }
+}
+
+void DataExchange::ComboIndex(int id, int& index) {
+  HWND item = Item(id);
+  if (item == nullptr) return;
+  if (saving_) {
+    index = static_cast<int>(::SendMessageA(item, CB_GETCURSEL, 0, 0));
+  } else {
+    // Clear the selection explicitly rather than rely on how the combo takes a bad index.
+    const int count = static_cast<int>(::SendMessageA(item, CB_GETCOUNT, 0, 0));
+    const int shown = index >= 0 && index < count ? index : -1;
+    ::SendMessageA(item, CB_SETCURSEL, static_cast<WPARAM>(shown), 0);
+  }
+}
+
+void DataExchange::Control(int id, Window& member) {
+  HWND item = Item(id);
+  if (item == nullptr) return;
+  if (member.Hwnd() != item) {
+    member.Detach();
+    member.Attach(item);
+  }
+  dialog_.BindControl(member);
+}
+
+void DataExchange::UInt(int id, uint32_t& value) {
+  HWND item = Item(id);
+  if (item == nullptr) return;
+  if (!saving_) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%u", static_cast<unsigned>(value));
+    ::SetWindowTextA(item, text);
+    return;
+  }
+  if (ParseUnsignedField(ItemText(item).c_str(), value)) return;
+  AppMessageBox("Please enter a positive integer.", MB_OK);
+  ::SendMessageA(dialog_.Hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(item), TRUE);
+  ::SendMessageA(item, EM_SETSEL, 0, -1);
+  failed_ = true;
+}
+
+}  // namespace ui
