@@ -37,7 +37,9 @@ class SimDriverPort : public DriverPort {
     bool isRead;
     bool accepted;
   };
+  // The most recent requests, oldest first; at most kLogLimit of them.
   const std::vector<Logged>& Log() const { return log_; }
+  static constexpr size_t kLogLimit = 4096;
   uint32_t OpenFlags() const { return openFlags_; }
 
  private:

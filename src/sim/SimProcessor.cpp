@@ -210,6 +210,9 @@ void SimProcessor::SetClock(uint64_t ms) {
   // Time never runs backwards here; an earlier clock just moves the reference.
   if (ms > clockMs_) {
     uint64_t decisions = ms / period - clockMs_ / period;
+    // After a long gap (a suspend) the state has long settled: a few decisions reach it.
+    uint64_t settle = 2 * config_.steps.size() + 2;
+    if (decisions > settle) decisions = settle;
     for (uint64_t i = 0; i < decisions; ++i) Decide();
   }
   clockMs_ = ms;

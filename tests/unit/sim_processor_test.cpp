@@ -334,3 +334,28 @@ TEST(SimFaults, EachSetUpRequestCanEndTheSetUp) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(SimDriverLog, StaysBoundedOverALongRun) {
+  sim::SimProcessor processor;
+  sim::SimDriverPort port(processor);
+  DriverLink link(port);
+  ASSERT_TRUE(link.Open(ChooseDriverPath(VersionFields{2, 5, 1})));
+  link.PrepareWindowRequest();
+  for (int i = 0; i < 20000; ++i) ASSERT_TRUE(link.ReadWindow());
+  EXPECT_LE(port.Log().size(), sim::SimDriverPort::kLogLimit);
+  EXPECT_EQ(port.RequestCount(), 20000u);
+}
+
+TEST(SimClock, AJumpOfHoursSettlesWithoutReplayingEveryPeriod) {
+  sim::SimProcessor processor;
+  processor.SetLoad(100);
+  processor.SetClock(uint64_t{1} << 40);  // would be ten billion decisions if replayed
+  EXPECT_EQ(processor.CurrentStep(), 0);
+  processor.SetLoad(0);
+  processor.AdvanceClock(uint64_t{1} << 40);
+  EXPECT_EQ(processor.CurrentStep(), static_cast<int>(processor.Config().steps.size()) - 1);
+}
+
+}  // namespace
