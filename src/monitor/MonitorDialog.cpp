@@ -318,14 +318,4 @@ INT_PTR MonitorDialog::OnPolicy(WPARAM command, LPARAM) {
   return TRUE;
 }
 
-INT_PTR MonitorDialog::OnCpuInformation(WPARAM, LPARAM) {
-  return TRUE;
-}
-INT_PTR MonitorDialog::OnProperties(WPARAM, LPARAM) {
-  return TRUE;
-}
-INT_PTR MonitorDialog::OnManualSelection(WPARAM, LPARAM) {
-  return TRUE;
-}
-
 }  // namespace monitor
