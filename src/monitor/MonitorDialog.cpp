@@ -141,7 +141,7 @@ bool MonitorDialog::Fail(const SetupOutcome& outcome) {
   if (outcome.caption.empty()) {
     ui::AppMessageBox(outcome.message.c_str(), MB_OK);
   } else {
-    ::MessageBoxA(Hwnd(), outcome.message.c_str(), outcome.caption.c_str(), MB_OK);
+    ui::ShowMessageBox(Hwnd(), outcome.message.c_str(), outcome.caption.c_str(), MB_OK);
   }
   if (outcome.endsProcess) {
     exitCode_ = kSetupFailedExitCode;
@@ -193,7 +193,7 @@ void MonitorDialog::ShowLimitFailure() {
   // Ticks that fail while the box is open are dropped rather than stacking boxes.
   if (limitBoxOpen_) return;
   limitBoxOpen_ = true;
-  ::MessageBoxA(Hwnd(), RequestRefusedText, RequestRefusedCaption, MB_OK);
+  ui::ShowMessageBox(Hwnd(), RequestRefusedText, RequestRefusedCaption, MB_OK);
   limitBoxOpen_ = false;
 }
 
