@@ -1,11 +1,119 @@
 // The monitor window's commands that open the working dialogs: CPU Information, Properties and
-// Manual Selection.
+// Manual Selection. Each greys its own tray-menu item while its dialog is open, so it cannot be
+// started twice from the nested loop.
 #include "monitor/MonitorDialog.h"
+
+#include "dialogs/CpuInfoDialog.h"
+#include "dialogs/ManualSelectionDialog.h"
+#include "dialogs/ManualSelectionRules.h"
+#include "dialogs/PropertiesDialog.h"
+#include "processor/MsrRequest.h"
+#include "processor/Setup.h"
+#include "resource.h"
+#include "ui/App.h"
 
 namespace monitor {
 
-INT_PTR MonitorDialog::OnCpuInformation(WPARAM, LPARAM) { return TRUE; }
-INT_PTR MonitorDialog::OnProperties(WPARAM, LPARAM) { return TRUE; }
-INT_PTR MonitorDialog::OnManualSelection(WPARAM, LPARAM) { return TRUE; }
+namespace {
+
+constexpr UINT kAlwaysOnTopFlags = SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE;
+constexpr int kWindowsXp = 3;
+
+constexpr const char* kXpNoticeText =
+    "In order to change the Varistep minimum or maximum setting,\n"
+    "you must first change the Power Scheme to 'Always On'\n"
+    "using the 'Power Options' Control Panel.\n\n";
+constexpr const char* kXpNoticeCaption = "Notice for Windows XP Users";
+
+}  // namespace
+
+INT_PTR MonitorDialog::OnCpuInformation(WPARAM, LPARAM) {
+  tray.EnableMenuCommand(ID_CPU_INFORMATION, FALSE);
+  {
+    dialogs::CpuInfoDialog dialog(Hwnd());
+    dialog.cpuId = processorInfo.cpuId;
+    dialog.xtlVersion = processorInfo.xtlVersion;
+    dialog.frequencyBitmap = processorInfo.frequencyBitmap;
+    dialog.l2CacheSize = processorInfo.l2CacheSize;
+    dialog.policy = performancePolicy ? "Performance" : "Economy";
+    dialog.cpuName = processorInfo.cpuName;
+    dialog.cpuRevision = processorInfo.cpuRevision;
+    dialog.cpuType = processorInfo.cpuType;
+    dialog.serialNumber = processorInfo.serialNumber;
+    dialog.voltageBitmap = processorInfo.voltageBitmap;
+    dialog.lastStep = steps.lastStep;
+    dialog.frequencyMHz = steps.frequencyMHz;
+    dialog.cdDivider = steps.cdDivider;
+    dialog.cdFrequencyMHz = steps.cdFrequencyMHz;
+    dialog.sdDivider = steps.sdDivider;
+    dialog.sdFrequencyMHz = steps.sdFrequencyMHz;
+    dialog.voltage = steps.voltage;
+    dialog.DoModal();
+  }
+  tray.EnableMenuCommand(ID_CPU_INFORMATION, TRUE);
+  return TRUE;
+}
+
+INT_PTR MonitorDialog::OnProperties(WPARAM, LPARAM) {
+  tray.EnableMenuCommand(ID_PROPERTIES, FALSE);
+  {
+    dialogs::PropertiesDialog dialog(Hwnd());
+    dialog.AlwaysOnTop = app->AlwaysOnTop;
+    dialog.AboutBox = app->AboutBox;
+    dialog.Timer = static_cast<uint32_t>(app->Timer);
+    dialog.ShowMinMax = app->ShowMinMax;
+    dialog.SpdSenIcon = app->SpdSenIcon;
+    dialog.StartMin = app->StartMin;
+    if (dialog.DoModal() == IDOK) {
+      app->AlwaysOnTop = dialog.AlwaysOnTop;
+      app->AboutBox = dialog.AboutBox;
+      app->Timer = static_cast<int32_t>(dialog.Timer);
+      app->ShowMinMax = dialog.ShowMinMax;
+      app->SpdSenIcon = dialog.SpdSenIcon;
+      app->StartMin = dialog.StartMin;
+
+      ::KillTimer(Hwnd(), SampleTimer);
+      timerId = 0;
+      // The next tick finds the chart full, clears it and starts again at the left edge.
+      chartModel.Restart();
+      // An interval that is not positive as a signed number means no sampling at all.
+      if (app->Timer > 0) StartTimer();
+      ::SetWindowPos(Hwnd(), app->AlwaysOnTop != 0 ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                     kAlwaysOnTopFlags);
+    }
+  }
+  tray.EnableMenuCommand(ID_PROPERTIES, TRUE);
+  return TRUE;
+}
+
+INT_PTR MonitorDialog::OnManualSelection(WPARAM, LPARAM) {
+  tray.EnableMenuCommand(ID_MANUAL_SELECTION, FALSE);
+  {
+    dialogs::ManualSelectionDialog dialog(Hwnd());
+    dialog.lastStep = steps.lastStep;
+    dialog.frequencyMHz = steps.frequencyMHz;
+    dialog.maxIndex = steps.maxStep;
+    dialog.minIndex = steps.minStep;
+    if (dialog.DoModal() == IDOK) {
+      // Only informs: the window is written after either answer.
+      if (processor.osKind == kWindowsXp) {
+        ui::ShowMessageBox(Hwnd(), kXpNoticeText, kXpNoticeCaption, MB_OKCANCEL);
+      }
+      uint32_t low = 0;
+      uint32_t high = 0;
+      // An index outside the table (none chosen, or no table at all) has no level to write; the
+      // current window and indexes stay as they are.
+      if (dialogs::WindowWords(steps, dialog.minIndex, dialog.maxIndex, low, high)) {
+        steps.maxStep = dialog.maxIndex;
+        steps.minStep = dialog.minIndex;
+        if (!driver.WriteRegister(MsrScalingWindow, low, high)) {
+          ui::ShowMessageBox(Hwnd(), RequestRefusedText, RequestRefusedCaption, MB_OK);
+        }
+      }
+    }
+  }
+  tray.EnableMenuCommand(ID_MANUAL_SELECTION, TRUE);
+  return TRUE;
+}
 
 }  // namespace monitor

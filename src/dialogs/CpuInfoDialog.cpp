@@ -1,0 +1,109 @@
+#include "dialogs/CpuInfoDialog.h"
+
+#include <commctrl.h>
+
+#include <cstdio>
+
+#include "processor/StepTable.h"
+#include "resources/resource.h"
+#include "ui/DataExchange.h"
+
+namespace dialogs {
+
+namespace {
+
+struct Column {
+  const char* heading;
+  int format;
+  int width;
+};
+
+constexpr Column kColumns[] = {
+    {"Frequency", LVCFMT_RIGHT, 62}, {"Voltage", LVCFMT_RIGHT, 48}, {"CD_DIV", LVCFMT_CENTER, 51},
+    {"CD Freq.", LVCFMT_RIGHT, 54},  {"SD_DIV", LVCFMT_CENTER, 51}, {"SD Freq.", LVCFMT_RIGHT, 54},
+};
+constexpr int kColumnCount = static_cast<int>(sizeof kColumns / sizeof kColumns[0]);
+
+}  // namespace
+
+// The OK button has its own id, not IDOK, so it is mapped to the standard confirm here.
+const ui::MessageEntry<CpuInfoDialog> CpuInfoDialog::kMessages[] = {
+    {WM_COMMAND, IDC_CPUINFO_OK, BN_CLICKED, &CpuInfoDialog::OkCommand},
+};
+
+CpuInfoDialog::CpuInfoDialog(HWND owner) : ui::Dialog(IDD_CPUINFO, owner) {}
+
+INT_PTR CpuInfoDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
+  INT_PTR result = ui::RouteMessage(*this, kMessages, message, wParam, lParam, handled);
+  return handled ? result : ui::Dialog::HandleMessage(message, wParam, lParam, handled);
+}
+
+void CpuInfoDialog::DoDataExchange(ui::DataExchange& dx) {
+  dx.Control(IDC_STEP_LIST, stepList);
+  dx.Text(IDC_CPU_ID, cpuId);
+  dx.Text(IDC_XTL_VERSION, xtlVersion);
+  dx.Text(IDC_FREQUENCY_BITMAP, frequencyBitmap);
+  dx.Text(IDC_L2_CACHE_SIZE, l2CacheSize);
+  dx.Text(IDC_POLICY, policy);
+  dx.Text(IDC_CPU_NAME, cpuName);
+  dx.Text(IDC_CPU_REVISION, cpuRevision);
+  dx.Text(IDC_CPU_TYPE, cpuType);
+  dx.Text(IDC_SERIAL_NUMBER, serialNumber);
+  dx.Text(IDC_VOLTAGE_BITMAP, voltageBitmap);
+}
+
+int CpuInfoDialog::RowCount() const {
+  // Without every view there is nothing to list; a lastStep past the arrays stops at their end.
+  if (frequencyMHz == nullptr || cdDivider == nullptr || cdFrequencyMHz == nullptr ||
+      sdDivider == nullptr || sdFrequencyMHz == nullptr || voltage == nullptr) {
+    return 0;
+  }
+  if (lastStep < 0) return 0;
+  return lastStep < MaxSteps ? lastStep + 1 : MaxSteps;
+}
+
+BOOL CpuInfoDialog::OnInitDialog() {
+  ui::Dialog::OnInitDialog();
+  InsertColumns();
+  const int rows = RowCount();
+  for (int i = 0; i < rows; ++i) InsertRow(i);
+  return TRUE;
+}
+
+void CpuInfoDialog::InsertColumns() {
+  for (int k = 0; k < kColumnCount; ++k) {
+    LVCOLUMNA column = {};
+    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
+    column.fmt = kColumns[k].format;
+    column.cx = kColumns[k].width;
+    column.pszText = const_cast<char*>(kColumns[k].heading);
+    column.iSubItem = k;
+    ::SendMessageA(stepList.Hwnd(), LVM_INSERTCOLUMNA, static_cast<WPARAM>(k),
+                   reinterpret_cast<LPARAM>(&column));
+  }
+}
+
+void CpuInfoDialog::InsertRow(int i) {
+  char cells[kColumnCount][32];
+  std::snprintf(cells[0], sizeof cells[0], "%dMHz", static_cast<int>(frequencyMHz[i]));
+  std::snprintf(cells[1], sizeof cells[1], "%.3fV", static_cast<double>(voltage[i]));
+  std::snprintf(cells[2], sizeof cells[2], "%d", static_cast<int>(cdDivider[i]));
+  std::snprintf(cells[3], sizeof cells[3], "%dMHz", static_cast<int>(cdFrequencyMHz[i]));
+  std::snprintf(cells[4], sizeof cells[4], "%d", static_cast<int>(sdDivider[i]));
+  std::snprintf(cells[5], sizeof cells[5], "%dMHz", static_cast<int>(sdFrequencyMHz[i]));
+
+  LVITEMA item = {};
+  item.mask = LVIF_TEXT;
+  item.iItem = i;
+  item.pszText = cells[0];
+  ::SendMessageA(stepList.Hwnd(), LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+  for (int k = 1; k < kColumnCount; ++k) {
+    LVITEMA sub = {};
+    sub.iSubItem = k;
+    sub.pszText = cells[k];
+    ::SendMessageA(stepList.Hwnd(), LVM_SETITEMTEXTA, static_cast<WPARAM>(i),
+                   reinterpret_cast<LPARAM>(&sub));
+  }
+}
+
+}  // namespace dialogs
