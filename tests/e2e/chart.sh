@@ -39,6 +39,7 @@ check "the strip view is a thin strip" '[ $((sb - st)) -lt 25 ] && [ $((sb - st)
 xdotool mousemove "$((sl + 20))" "$((st + 5))" click 1
 sleep 2
 read -r fl ft fr fb <<<"$(probe rect "Varistep Monitor")"
+echo "framed $width x $height; strip $sl,$st,$sr,$sb; after third click $fl,$ft,$fr,$fb"
 check "a third click returns to the framed size" \
   '[ $((fr - fl)) = "$width" ] && [ $((fb - ft)) = "$height" ]'
 shot chart-framed-again

@@ -59,9 +59,16 @@ exit_status() {  # exit_status <tag> [seconds]: waits for the program to end
   done
   echo "running"
 }
+# Ends the programs running in this test's Wine prefix, and no one else's.
 stop_all() {
-  pkill -f 'VaristepDemo.exe|VaristepMonitor.exe' >/dev/null 2>&1 || true
-  sleep 0.5
+  local pid any=0
+  for pid in $(pgrep -f 'Varistep(Demo|Monitor)[0-9]*\.exe'); do
+    [ "$pid" = "$$" ] && continue
+    if tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX"; then
+      kill "$pid" 2>/dev/null && any=1
+    fi
+  done
+  [ "$any" = 0 ] || sleep 0.5
 }
 
 tray_menu() {  # opens the tray icon's popup menu
