@@ -43,9 +43,12 @@ LRESULT Ask(HWND hwnd, UINT message, WPARAM wParam = 0) {
 
 BOOL CALLBACK ListChild(HWND hwnd, LPARAM) {
   std::string cls = ClassOf(hwnd);
-  std::printf("  child id=%d class=\"%s\" text=\"%s\" visible=%d enabled=%d", ::GetDlgCtrlID(hwnd),
-              cls.c_str(), TextOf(hwnd).c_str(), ::IsWindowVisible(hwnd) ? 1 : 0,
-              ::IsWindowEnabled(hwnd) ? 1 : 0);
+  RECT r;
+  ::GetWindowRect(hwnd, &r);
+  std::printf("  child id=%d class=\"%s\" text=\"%s\" visible=%d enabled=%d rect=%ld,%ld,%ld,%ld",
+              ::GetDlgCtrlID(hwnd), cls.c_str(), TextOf(hwnd).c_str(),
+              ::IsWindowVisible(hwnd) ? 1 : 0, ::IsWindowEnabled(hwnd) ? 1 : 0, r.left, r.top,
+              r.right, r.bottom);
   if (cls == "ComboBox") {
     std::printf(" count=%ld selection=%ld", static_cast<long>(Ask(hwnd, CB_GETCOUNT)),
                 static_cast<long>(Ask(hwnd, CB_GETCURSEL)));

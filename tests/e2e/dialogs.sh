@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# The three working dialogs as a user opens them from the tray menu: CPU Information with the
+# whole step table, Manual Selection, and Properties, whose changes are saved at Close.
+source "$(dirname "$0")/lib.sh"
+stop_all
+clear_settings VaristepDemo
+set_setting VaristepDemo Advanced 1
+
+start VaristepDemo
+check "the window appears" 'probe wait "Varistep Monitor" 15000'
+sleep 1
+
+tray_menu
+key i
+check "CPU Information opens" 'probe wait "CPU Information" 5000'
+sleep 0.5
+shot dialogs-cpu-information
+check "its step table lists all ten steps" '[ "$(control_field "CPU Information" 1010 items)" = 10 ]'
+check "it names the processor type ZN2730" '[ "$(control_text "CPU Information" 1015)" = ZN2730 ]'
+key Escape
+check "CPU Information closes with Escape" 'probe gone "CPU Information" 5000'
+
+tray_menu
+key v s
+check "Manual Selection opens" 'probe wait "Manual Selection" 5000'
+sleep 0.5
+shot dialogs-manual-selection
+check "its upper-limit list holds ten steps" '[ "$(control_field "Manual Selection" 1026 count)" = 10 ]'
+check "its lower-limit list holds ten steps" '[ "$(control_field "Manual Selection" 1027 count)" = 10 ]'
+key Escape
+check "Manual Selection closes with Escape" 'probe gone "Manual Selection" 5000'
+
+tray_menu
+key p
+check "Properties opens" 'probe wait "Properties" 5000'
+sleep 0.5
+check "the interval field reads 100" '[ "$(control_text Properties 1029)" = 100 ]'
+click_control Properties 1029
+key ctrl+a
+xdotool type --delay 80 250
+click_control Properties 1069
+check "\"Show Min and Max on stripchart\" is ticked" '[ "$(control_field Properties 1069 check)" = 1 ]'
+check "the interval field reads 250" '[ "$(control_text Properties 1029)" = 250 ]'
+shot dialogs-properties
+click_control Properties 3
+check "OK closes Properties" 'probe gone "Properties" 5000'
+sleep 2
+shot dialogs-after-properties
+
+tray_menu
+key c
+check "&Close ends the program" '[ "$(exit_status VaristepDemo 10)" = 0 ]'
+check "the registry holds Timer 250" '[ "$(reg_value VaristepDemo Timer)" = 250 ]'
+check "the registry holds ShowMinMax 1" '[ "$(reg_value VaristepDemo ShowMinMax)" = 1 ]'
+finish
