@@ -84,7 +84,7 @@ tray_double_click() {
 click_control() {
   local rect
   rect=$(probe list | awk -v t="title=\"$1\"" -v id="child id=$2 " '
-    index($0, "window ") == 1 { inside = index($0, t) > 0 && index($0, "visible=1") > 0; next }
+    index($0, "window ") == 1 { inside = index($0, t) > 0 && index($0, "visible=1") > 0 && !index($0, "tooltips_class32"); next }
     inside && index($0, id) && match($0, /rect=[-0-9]+,[-0-9]+,[-0-9]+,[-0-9]+/) {
       print substr($0, RSTART + 5, RLENGTH - 5); exit }')
   [ -n "$rect" ] || return 1
@@ -95,12 +95,12 @@ click_control() {
 # The text of a control of the visible window with this title: control_text <title> <id>
 control_text() {
   probe list | awk -v t="title=\"$1\"" -v id="child id=$2 " '
-    index($0, "window ") == 1 { inside = index($0, t) > 0 && index($0, "visible=1") > 0; next }
+    index($0, "window ") == 1 { inside = index($0, t) > 0 && index($0, "visible=1") > 0 && !index($0, "tooltips_class32"); next }
     inside && index($0, id) { sub(/.*text="/, ""); sub(/" visible=.*/, ""); print; exit }'
 }
 # A number the probe prints for a control (items, count, selection, check): control_field ...
 control_field() {
   probe list | awk -v t="title=\"$1\"" -v id="child id=$2 " -v f=" $3=" '
-    index($0, "window ") == 1 { inside = index($0, t) > 0 && index($0, "visible=1") > 0; next }
+    index($0, "window ") == 1 { inside = index($0, t) > 0 && index($0, "visible=1") > 0 && !index($0, "tooltips_class32"); next }
     inside && index($0, id) { i = index($0, f); if (i) { s = substr($0, i + length(f)); sub(/[^0-9-].*/, "", s); print s }; exit }'
 }

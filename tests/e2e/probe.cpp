@@ -84,7 +84,9 @@ struct Search {
 
 BOOL CALLBACK FindVisible(HWND hwnd, LPARAM param) {
   auto* search = reinterpret_cast<Search*>(param);
-  if (::IsWindowVisible(hwnd) && TextOf(hwnd) == search->title) {
+  // The shell's tooltip over the tray icon carries the same text as the window's caption.
+  if (::IsWindowVisible(hwnd) && ClassOf(hwnd) != "tooltips_class32" &&
+      TextOf(hwnd) == search->title) {
     search->found = hwnd;
     return FALSE;
   }
