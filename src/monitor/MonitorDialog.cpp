@@ -31,6 +31,7 @@ const ui::MessageEntry<MonitorDialog> MonitorDialog::kMessages[] = {
     {WM_QUERYDRAGICON, 0, 0, &MonitorDialog::OnQueryDragIcon},
     {WM_POWERBROADCAST, 0, 0, &MonitorDialog::OnPowerBroadcast},
     {WM_ENDSESSION, 0, 0, &MonitorDialog::OnEndSession},
+    {WM_WINDOWPOSCHANGING, 0, 0, &MonitorDialog::OnWindowPosChanging},
     {WM_COMMAND, ID_SHOW_HIDE, 0, &MonitorDialog::OnShowHide},
     {WM_COMMAND, ID_ABOUT, 0, &MonitorDialog::OnAbout},
     {WM_COMMAND, ID_HELP, 0, &MonitorDialog::OnHelp},
@@ -108,6 +109,9 @@ BOOL MonitorDialog::OnInitDialog() {
     driver.PrepareWindowRequest();
   }
   if (exitCode_ == 0) {
+    // Without Varistep the chart was never laid out, but the view cycle still sizes the window
+    // from the chart's rectangle.
+    if (!painter.Ready()) chartModel.chartRect = ChartClientRect();
     ::GetWindowRect(window, &fullWindowRect);
     chartModel.viewMode = kFramedView;
     UpdateData(false);
@@ -151,10 +155,14 @@ bool MonitorDialog::Fail(const SetupOutcome& outcome) {
   return false;
 }
 
-void MonitorDialog::SetUpChart() {
+Rect MonitorDialog::ChartClientRect() const {
   RECT client = {0, 0, 0, 0};
   ::GetClientRect(chart.Hwnd(), &client);
-  chartModel.SetUp(ToRect(client), steps);
+  return ToRect(client);
+}
+
+void MonitorDialog::SetUpChart() {
+  chartModel.SetUp(ChartClientRect(), steps);
   painter.SetUp(chart.Hwnd());
 }
 
@@ -261,6 +269,18 @@ INT_PTR MonitorDialog::OnPowerBroadcast(WPARAM event, LPARAM) {
 // what Close would have saved.
 INT_PTR MonitorDialog::OnEndSession(WPARAM ending, LPARAM) {
   if (ending != FALSE) app::SaveSettings(*store_, *app);
+  return FALSE;
+}
+
+// The dialog manager shows a dialog whose template is visible once set-up returns, and the modal
+// loop shows it again when it first goes idle; a window hidden to the tray stays hidden until
+// Show puts it back.
+INT_PTR MonitorDialog::OnWindowPosChanging(WPARAM, LPARAM lParam) {
+  auto* position = reinterpret_cast<WINDOWPOS*>(lParam);
+  if (!visible && position != nullptr && (position->flags & SWP_SHOWWINDOW) != 0) {
+    position->flags &= ~static_cast<UINT>(SWP_SHOWWINDOW);
+    position->flags |= SWP_NOACTIVATE;
+  }
   return FALSE;
 }
 
