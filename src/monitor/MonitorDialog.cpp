@@ -15,6 +15,8 @@ namespace {
 constexpr const char* kTooltip = "Varistep Monitor";
 constexpr UINT kBalloonTimeoutSeconds = 10;
 constexpr UINT kAlwaysOnTopFlags = SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE;
+// Posted to itself: re-applies the hide after something showed the window while in the tray.
+constexpr UINT kStayHiddenMessage = WM_APP + 1;
 
 Rect ToRect(const RECT& r) {
   return {r.left, r.top, r.right, r.bottom};
@@ -32,6 +34,8 @@ const ui::MessageEntry<MonitorDialog> MonitorDialog::kMessages[] = {
     {WM_POWERBROADCAST, 0, 0, &MonitorDialog::OnPowerBroadcast},
     {WM_ENDSESSION, 0, 0, &MonitorDialog::OnEndSession},
     {WM_WINDOWPOSCHANGING, 0, 0, &MonitorDialog::OnWindowPosChanging},
+    {WM_SHOWWINDOW, 0, 0, &MonitorDialog::OnShowWindow},
+    {kStayHiddenMessage, 0, 0, &MonitorDialog::OnStayHidden},
     {WM_COMMAND, ID_SHOW_HIDE, 0, &MonitorDialog::OnShowHide},
     {WM_COMMAND, ID_ABOUT, 0, &MonitorDialog::OnAbout},
     {WM_COMMAND, ID_HELP, 0, &MonitorDialog::OnHelp},
@@ -149,6 +153,8 @@ bool MonitorDialog::Fail(const SetupOutcome& outcome) {
   }
   if (outcome.endsProcess) {
     exitCode_ = kSetupFailedExitCode;
+    // The window is never to be shown, not even while the dialog manager takes it down.
+    visible = FALSE;
     tray.RemoveTrayIcon();
     EndDialog(kSetupFailedResult);
   }
@@ -272,9 +278,9 @@ INT_PTR MonitorDialog::OnEndSession(WPARAM ending, LPARAM) {
   return FALSE;
 }
 
-// The dialog manager shows a dialog whose template is visible once set-up returns, and the modal
-// loop shows it again when it first goes idle; a window hidden to the tray stays hidden until
-// Show puts it back.
+// The dialog manager shows a dialog with a visible template once set-up has returned, even one
+// that set-up hid to the tray or ended. While the window is meant to be hidden, a show that would
+// put it on the screen is dropped.
 INT_PTR MonitorDialog::OnWindowPosChanging(WPARAM, LPARAM lParam) {
   auto* position = reinterpret_cast<WINDOWPOS*>(lParam);
   if (!visible && position != nullptr && (position->flags & SWP_SHOWWINDOW) != 0) {
@@ -282,6 +288,18 @@ INT_PTR MonitorDialog::OnWindowPosChanging(WPARAM, LPARAM lParam) {
     position->flags |= SWP_NOACTIVATE;
   }
   return FALSE;
+}
+
+// Under the hidden owner a show only sets the visible style, without moving through the position
+// change above; take it back once the show is over.
+INT_PTR MonitorDialog::OnShowWindow(WPARAM shown, LPARAM) {
+  if (shown != FALSE && !visible) ::PostMessageA(Hwnd(), kStayHiddenMessage, 0, 0);
+  return FALSE;
+}
+
+INT_PTR MonitorDialog::OnStayHidden(WPARAM, LPARAM) {
+  if (!visible) tray::HideWindowToTray(Hwnd());
+  return TRUE;
 }
 
 void MonitorDialog::Hide() {

@@ -65,6 +65,9 @@ class MonitorDialog : public ui::Dialog {
   INT_PTR OnQueryDragIcon(WPARAM, LPARAM);
   INT_PTR OnPowerBroadcast(WPARAM event, LPARAM);
   INT_PTR OnEndSession(WPARAM ending, LPARAM);
+  INT_PTR OnWindowPosChanging(WPARAM, LPARAM position);
+  INT_PTR OnShowWindow(WPARAM shown, LPARAM);
+  INT_PTR OnStayHidden(WPARAM, LPARAM);
   INT_PTR OnShowHide(WPARAM, LPARAM);
   INT_PTR OnAbout(WPARAM, LPARAM);
   INT_PTR OnHelp(WPARAM, LPARAM);
@@ -77,6 +80,7 @@ class MonitorDialog : public ui::Dialog {
   // Set-up steps.
   bool SetUpProcessor();
   void SetUpChart();
+  Rect ChartClientRect() const;
   bool Fail(const SetupOutcome& outcome);
 
   void Hide();

@@ -1,0 +1,380 @@
+// The monitor window made modeless on a simulated processor, with every seam recorded: the
+// shell's notification area, the message boxes, the dialogs that open, the driver requests, the
+// CPUID leaves and the settings store. Ticks are sent by hand, so nothing depends on real time.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "app/MonitorApp.h"
+#include "app/Settings.h"
+#include "monitor/MonitorDialog.h"
+#include "resources/resource.h"
+#include "sim/SimDriverPort.h"
+#include "sim/SimProcessor.h"
+#include "tray/HideToTray.h"
+#include "tray/SystemTray.h"
+#include "ui/App.h"
+#include "ui/StartUp.h"
+
+namespace monitor_test {
+
+// A period no test outlives: the timer exists, but only the ticks a test sends arrive.
+constexpr int32_t kQuietTimer = 3600000;
+
+constexpr COLORREF kTraceColour = RGB(0, 255, 255);
+constexpr COLORREF kLimitColour = RGB(255, 255, 70);
+constexpr COLORREF kBlack = RGB(0, 0, 0);
+
+// ---- Settings in memory ----
+
+class MemoryStore : public app::SettingsStore {
+ public:
+  int32_t ReadInt(const char* section, const char* name, int32_t defaultValue) override {
+    reads.push_back(name);
+    EXPECT_STREQ(section, "Settings");
+    auto found = values.find(name);
+    return found == values.end() ? defaultValue : found->second;
+  }
+  void WriteInt(const char* section, const char* name, int32_t value) override {
+    EXPECT_STREQ(section, "Settings");
+    writes.emplace_back(name, value);
+    values[name] = value;
+  }
+
+  std::vector<std::string> WrittenNames(size_t from = 0) const {
+    std::vector<std::string> names;
+    for (size_t i = from; i < writes.size(); ++i) names.push_back(writes[i].first);
+    return names;
+  }
+
+  std::map<std::string, int32_t> values;
+  std::vector<std::string> reads;
+  std::vector<std::pair<std::string, int32_t>> writes;
+};
+
+inline const std::vector<std::string>& SixSettings() {
+  static const std::vector<std::string> names = {"AlwaysOnTop", "SpdSenIcon", "AboutBox",
+                                                 "StartMin",    "ShowMinMax", "Timer"};
+  return names;
+}
+
+// ---- Everything the seams saw, in one order ----
+
+struct ShellCall {
+  DWORD message;
+  UINT flags;
+  HICON icon;
+  std::string tip;
+};
+
+struct BoxCall {
+  HWND owner;
+  std::string text;
+  std::string caption;
+  UINT type;
+  bool ownerVisible;
+};
+
+struct Recorder {
+  std::vector<ShellCall> shell;
+  bool shellFails = false;
+  std::vector<BoxCall> boxes;
+  // Runs inside the box, before it is answered.
+  std::function<void(const BoxCall&)> onBox;
+  std::vector<int> dialogs;
+  // Runs at the end of every dialog's WM_INITDIALOG but the monitor window's own.
+  std::function<void(ui::Dialog&)> onDialog;
+  // Runs at the end of the monitor window's WM_INITDIALOG (modal runs end it from here).
+  std::function<void(ui::Dialog&)> onMonitor;
+  // "about", "version", "cpuid", "box" in the order they happened.
+  std::vector<std::string> events;
+  std::vector<uint32_t> cpuidLeaves;
+  std::vector<HWND> shown;
+  int nestedBoxes = 0;
+  int boxDepth = 0;
+};
+
+inline Recorder& Seen() {
+  static Recorder recorder;
+  return recorder;
+}
+
+inline BOOL RecordShell(DWORD message, NOTIFYICONDATAA* data) {
+  ShellCall call{message, data->uFlags, data->hIcon,
+                 std::string(data->szTip, strnlen(data->szTip, sizeof data->szTip))};
+  Seen().shell.push_back(call);
+  return Seen().shellFails ? FALSE : TRUE;
+}
+
+inline int RecordBox(HWND owner, const char* text, const char* caption, UINT type) {
+  Recorder& seen = Seen();
+  BoxCall call{owner, text != nullptr ? text : "", caption != nullptr ? caption : "", type,
+               owner != nullptr && ::IsWindowVisible(owner) != FALSE};
+  seen.boxes.push_back(call);
+  seen.events.push_back("box");
+  if (seen.boxDepth > 0) ++seen.nestedBoxes;
+  ++seen.boxDepth;
+  if (seen.onBox) seen.onBox(call);
+  --seen.boxDepth;
+  return IDOK;
+}
+
+inline void RecordDialog(ui::Dialog& dialog) {
+  Recorder& seen = Seen();
+  if (dialog.TemplateId() == IDD_MONITOR) {
+    if (seen.onMonitor) seen.onMonitor(dialog);
+    return;
+  }
+  seen.dialogs.push_back(dialog.TemplateId());
+  if (dialog.TemplateId() == IDD_ABOUTBOX) seen.events.push_back("about");
+  if (seen.onDialog) {
+    seen.onDialog(dialog);
+  } else {
+    // Left open, a modal box would never return: answer it as the user would.
+    ::PostMessageA(dialog.Hwnd(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  }
+}
+
+// Every window this thread makes visible, whoever asks for it: the moment a window gets the
+// visible style through the window manager.
+inline LRESULT CALLBACK WatchShowing(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HC_ACTION) {
+    const auto* message = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+    if (message->message == WM_WINDOWPOSCHANGED) {
+      const auto* pos = reinterpret_cast<const WINDOWPOS*>(message->lParam);
+      if ((pos->flags & SWP_SHOWWINDOW) != 0) Seen().shown.push_back(message->hwnd);
+    }
+  }
+  return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+inline bool WasShown(HWND window) {
+  for (HWND shown : Seen().shown) {
+    if (shown == window) return true;
+  }
+  return false;
+}
+
+// ---- Processor seams ----
+
+class CountingCpuid : public CpuidSource {
+ public:
+  explicit CountingCpuid(CpuidSource& inner) : inner_(inner) {}
+  CpuidResult Query(uint32_t leaf) override {
+    Seen().cpuidLeaves.push_back(leaf);
+    if (Seen().events.empty() || Seen().events.back() != "cpuid") Seen().events.push_back("cpuid");
+    return inner_.Query(leaf);
+  }
+
+ private:
+  CpuidSource& inner_;
+};
+
+inline VersionFields& Version() {
+  static VersionFields version = {2, 5, 1};  // Windows XP: the NT path, osKind 3
+  return version;
+}
+
+inline VersionFields ReadRecordedVersion() {
+  Seen().events.push_back("version");
+  return Version();
+}
+
+// ---- Menus ----
+
+inline std::string ItemText(HMENU menu, UINT position) {
+  char text[128] = {};
+  ::GetMenuStringA(menu, position, text, sizeof text, MF_BYPOSITION);
+  return text;
+}
+
+// The (sub-)menu holding a command and its position there; null when the menu lacks it.
+inline HMENU FindCommand(HMENU menu, UINT command, int* position = nullptr) {
+  if (menu == nullptr) return nullptr;
+  const int count = ::GetMenuItemCount(menu);
+  for (int i = 0; i < count; ++i) {
+    HMENU sub = ::GetSubMenu(menu, i);
+    if (sub != nullptr) {
+      HMENU found = FindCommand(sub, command, position);
+      if (found != nullptr) return found;
+    } else if (::GetMenuItemID(menu, i) == command) {
+      if (position != nullptr) *position = i;
+      return menu;
+    }
+  }
+  return nullptr;
+}
+
+inline bool IsSeparator(HMENU menu, int position) {
+  MENUITEMINFOA item = {};
+  item.cbSize = sizeof item;
+  item.fMask = MIIM_FTYPE;
+  if (!::GetMenuItemInfoA(menu, static_cast<UINT>(position), TRUE, &item)) return false;
+  return (item.fType & MFT_SEPARATOR) != 0;
+}
+
+inline void CollectChecked(HMENU menu, std::vector<UINT>& checked) {
+  const int count = ::GetMenuItemCount(menu);
+  for (int i = 0; i < count; ++i) {
+    HMENU sub = ::GetSubMenu(menu, i);
+    if (sub != nullptr) {
+      CollectChecked(sub, checked);
+    } else if ((::GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION) & MF_CHECKED) != 0) {
+      checked.push_back(::GetMenuItemID(menu, i));
+    }
+  }
+}
+
+inline bool IsGreyed(HMENU menu, UINT command) {
+  int position = -1;
+  HMENU holder = FindCommand(menu, command, &position);
+  if (holder == nullptr) return false;
+  return (::GetMenuState(holder, static_cast<UINT>(position), MF_BYPOSITION) &
+          (MF_GRAYED | MF_DISABLED)) != 0;
+}
+
+// ---- The fixture ----
+
+class MonitorFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Seen() = Recorder();
+    Version() = VersionFields{2, 5, 1};
+    ui::StartUp();
+    tray::CSystemTray::RegisterMessages();
+    tray::CSystemTray::SetShellNotify(&RecordShell);
+    ui::SetMessageBoxHook(&RecordBox);
+    ui::Dialog::SetInitHook(&RecordDialog);
+    ui::SetMainWindow(nullptr);
+    hook_ = ::SetWindowsHookExA(WH_CALLWNDPROCRET, &WatchShowing, nullptr, ::GetCurrentThreadId());
+
+    settings.Timer = kQuietTimer;
+    settings.AlwaysOnTop = 1;
+    settings.AboutBox = 0;
+    settings.Advanced = 1;
+    settings.SpdSenIcon = 0;
+    settings.StartMin = 0;
+    settings.ShowMinMax = 0;
+    UseProfile(sim::Profile::Default);
+  }
+
+  void TearDown() override {
+    dialog.reset();
+    if (hook_ != nullptr) ::UnhookWindowsHookEx(hook_);
+    hook_ = nullptr;
+    tray::CSystemTray::SetShellNotify(nullptr);
+    ui::SetMessageBoxHook(nullptr);
+    ui::Dialog::SetInitHook(nullptr);
+    ui::SetMainWindow(nullptr);
+    Seen() = Recorder();
+  }
+
+  void UseProfile(sim::Profile profile) { UseConfig(sim::ProfileConfig(profile)); }
+
+  void UseConfig(const sim::SimConfig& config) {
+    dialog.reset();
+    cpuid.reset();
+    pci.reset();
+    port.reset();
+    processor = std::make_unique<sim::SimProcessor>(config);
+    port = std::make_unique<sim::SimDriverPort>(*processor);
+    pci = std::make_unique<sim::SimPci>(*processor);
+    cpuid = std::make_unique<CountingCpuid>(*processor);
+  }
+
+  monitor::ProcessorPlatform Platform() {
+    return monitor::ProcessorPlatform{cpuid.get(), port.get(), pci.get(), nullptr,
+                                      &ReadRecordedVersion};
+  }
+
+  // Makes the window modelessly; false when set-up ended it.
+  bool Open() {
+    dialog.reset();
+    platform = Platform();
+    dialog = std::make_unique<monitor::MonitorDialog>(settings, store, platform);
+    bool made = dialog->Create();
+    if (made) {
+      // The first showing's paint would otherwise blank the chart in the middle of a test.
+      ::UpdateWindow(Window());
+      Pump();
+    }
+    return made;
+  }
+
+  HWND Window() const { return dialog != nullptr ? dialog->Hwnd() : nullptr; }
+  HMENU Popup() const { return dialog->tray.Popup(); }
+
+  // Runs whatever is queued (paints, posted commands), but no timer can be due.
+  static void Pump() {
+    MSG message;
+    while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+      ::TranslateMessage(&message);
+      ::DispatchMessageA(&message);
+    }
+  }
+
+  LRESULT Tick() { return ::SendMessageA(Window(), WM_TIMER, monitor::SampleTimer, 0); }
+  void Ticks(int count) {
+    for (int i = 0; i < count; ++i) Tick();
+  }
+  LRESULT Command(UINT id) { return ::SendMessageA(Window(), WM_COMMAND, id, 0); }
+  LRESULT ClickChart() {
+    return ::SendMessageA(Window(), WM_COMMAND, MAKEWPARAM(IDC_CHART, STN_CLICKED),
+                          reinterpret_cast<LPARAM>(dialog->chart.Hwnd()));
+  }
+  LRESULT Power(WPARAM event) { return ::SendMessageA(Window(), WM_POWERBROADCAST, event, 0); }
+
+  // Pins the simulated processor to the step with this level (both window words = level).
+  void PinLevel(uint32_t level) { processor->WriteMsr(MsrScalingWindow, level, level); }
+
+  COLORREF Pixel(int x, int y) const { return ::GetPixel(dialog->painter.chartDC, x, y); }
+  int CountColour(COLORREF colour, int left, int top, int right, int bottom) const {
+    int count = 0;
+    for (int y = top; y < bottom; ++y) {
+      for (int x = left; x < right; ++x) {
+        if (Pixel(x, y) == colour) ++count;
+      }
+    }
+    return count;
+  }
+
+  std::vector<UINT> Checked() const {
+    std::vector<UINT> checked;
+    CollectChecked(Popup(), checked);
+    return checked;
+  }
+
+  size_t ShellCount(DWORD message) const {
+    size_t count = 0;
+    for (const ShellCall& call : Seen().shell) {
+      if (call.message == message) ++count;
+    }
+    return count;
+  }
+
+  static HICON SpeedIcon(int id) {
+    return static_cast<HICON>(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id),
+                                           IMAGE_ICON, 16, 16, LR_SHARED));
+  }
+
+  app::AppSettings settings;
+  MemoryStore store;
+  std::unique_ptr<sim::SimProcessor> processor;
+  std::unique_ptr<sim::SimDriverPort> port;
+  std::unique_ptr<sim::SimPci> pci;
+  std::unique_ptr<CountingCpuid> cpuid;
+  monitor::ProcessorPlatform platform{};
+  std::unique_ptr<monitor::MonitorDialog> dialog;
+
+ private:
+  HHOOK hook_ = nullptr;
+};
+
+}  // namespace monitor_test

@@ -1,0 +1,393 @@
+// The sampling tick, the repaint and the view cycle on a live chart: ticks are sent by hand, the
+// simulated processor is pinned to the step a test wants, and the chart's pixels are read back.
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "monitor_fixture.h"
+
+namespace monitor_test {
+namespace {
+
+// Levels of the default profile's ten steps, fastest first.
+const uint32_t kLevels[10] = {100, 89, 78, 67, 56, 44, 33, 22, 11, 0};
+// Step 5 (667 MHz, 1.300 V) sits at y 37 on the framed scale; the limits of the window 22..89
+// are steps 7 (y 44) and 1 (y 23).
+constexpr int kStepY = 37;
+constexpr int kUpperY = 23;
+constexpr int kLowerY = 44;
+
+class MonitorSampling : public MonitorFixture {
+ protected:
+  // The processor runs step 5 inside the scaling window 22..89.
+  void RunStepFiveInsideAWindow() {
+    PinLevel(44);
+    processor->WriteMsr(MsrScalingWindow, 22, 89);
+    ASSERT_EQ(processor->CurrentStep(), 5);
+  }
+
+  int ChartWidth() const { return dialog->chartModel.chartWidth; }
+  int ChartHeight() const { return dialog->chartModel.chartRect.bottom; }
+
+  // Columns [0, end) of a row have the colour, and column end does not.
+  void ExpectRowUpTo(int y, int end, COLORREF colour) {
+    for (int x = 0; x < end; ++x) ASSERT_EQ(Pixel(x, y), colour) << "x " << x << " y " << y;
+    EXPECT_NE(Pixel(end, y), colour) << "x " << end << " y " << y;
+  }
+
+  size_t ModifiesSince(size_t from) const {
+    size_t count = 0;
+    for (size_t i = from; i < Seen().shell.size(); ++i) {
+      if (Seen().shell[i].message == NIM_MODIFY) ++count;
+    }
+    return count;
+  }
+};
+
+TEST_F(MonitorSampling, SpeedIconFollowsTheStepsBand) {
+  settings.SpdSenIcon = 1;
+  ASSERT_TRUE(Open());
+  const int bands[10] = {151, 151, 150, 149, 148, 148, 147, 146, 145, 152};
+  for (int step = 0; step < 10; ++step) {
+    SCOPED_TRACE("step " + std::to_string(step));
+    PinLevel(kLevels[step]);
+    size_t before = Seen().shell.size();
+    Tick();
+    ASSERT_EQ(Seen().shell.size(), before + 1);
+    const ShellCall& call = Seen().shell.back();
+    EXPECT_EQ(call.message, static_cast<DWORD>(NIM_MODIFY));
+    EXPECT_NE(call.flags & NIF_ICON, 0u);
+    EXPECT_EQ(call.icon, SpeedIcon(bands[step]));
+    EXPECT_NE(call.icon, nullptr);
+    // The same step again leaves the icon alone.
+    Ticks(2);
+    EXPECT_EQ(Seen().shell.size(), before + 1);
+  }
+  // The tooltip is never touched by the tick.
+  EXPECT_EQ(Seen().shell.back().tip, "Varistep Monitor");
+}
+
+TEST_F(MonitorSampling, SpeedIconOffKeepsTheIconItWasCreatedWith) {
+  settings.SpdSenIcon = 0;
+  ASSERT_TRUE(Open());
+  size_t before = Seen().shell.size();
+  for (uint32_t level : kLevels) {
+    PinLevel(level);
+    Tick();
+  }
+  EXPECT_EQ(ModifiesSince(before), 0u);
+  EXPECT_EQ(dialog->tray.IconData().hIcon, dialog->icon);
+}
+
+TEST_F(MonitorSampling, SpeedIconSettingIsReadEveryTick) {
+  settings.SpdSenIcon = 0;
+  ASSERT_TRUE(Open());
+  PinLevel(56);
+  Tick();
+  size_t before = Seen().shell.size();
+  settings.SpdSenIcon = 1;
+  // Takes effect at the next label redraw, i.e. the next change of step.
+  Tick();
+  EXPECT_EQ(ModifiesSince(before), 0u);
+  PinLevel(0);
+  Tick();
+  EXPECT_EQ(ModifiesSince(before), 1u);
+  EXPECT_EQ(Seen().shell.back().icon, SpeedIcon(152));
+}
+
+TEST_F(MonitorSampling, LimitReadOnlyWithShowMinMax) {
+  settings.ShowMinMax = 0;
+  ASSERT_TRUE(Open());
+  uint32_t before = port->RequestCount();
+  size_t leaves = Seen().cpuidLeaves.size();
+  Ticks(5);
+  EXPECT_EQ(port->RequestCount(), before);
+  // One CPUID per tick, the current-state leaf.
+  ASSERT_EQ(Seen().cpuidLeaves.size(), leaves + 5);
+  for (size_t i = leaves; i < Seen().cpuidLeaves.size(); ++i) {
+    EXPECT_EQ(Seen().cpuidLeaves[i], LeafCurrentState);
+  }
+
+  settings.ShowMinMax = 1;
+  for (int tick = 1; tick <= 3; ++tick) {
+    Tick();
+    EXPECT_EQ(port->RequestCount(), before + static_cast<uint32_t>(tick));
+    const auto& last = port->Log().back();
+    EXPECT_TRUE(last.isRead);
+    EXPECT_EQ(last.request.msr, MsrScalingWindow);
+    EXPECT_EQ(last.request.low, 256u);
+    EXPECT_EQ(last.request.high, 256u);
+  }
+  EXPECT_TRUE(Seen().boxes.empty());
+}
+
+TEST_F(MonitorSampling, RefusedLimitReadShowsOneBoxWhileTicksGoOn) {
+  settings.ShowMinMax = 1;
+  ASSERT_TRUE(Open());
+  RunStepFiveInsideAWindow();
+  Ticks(3);
+  ASSERT_TRUE(Seen().boxes.empty());
+  ASSERT_EQ(dialog->chartModel.upperLine[2].y, kUpperY);
+
+  port->RefuseRegister(MsrScalingWindow);
+  int nestedTicks = 0;
+  int chartXInside = -1;
+  Seen().onBox = [&](const BoxCall&) {
+    // The box's own message loop goes on delivering ticks; they fail too.
+    for (int i = 0; i < 3; ++i) {
+      ::SendMessageA(Window(), WM_TIMER, monitor::SampleTimer, 0);
+      ++nestedTicks;
+    }
+    chartXInside = dialog->chartModel.chartX;
+    EXPECT_EQ(dialog->LimitFailureBoxes(), 1);
+  };
+  Tick();
+  EXPECT_EQ(nestedTicks, 3);
+  ASSERT_EQ(Seen().boxes.size(), 1u);
+  EXPECT_EQ(Seen().nestedBoxes, 0);
+  const BoxCall& box = Seen().boxes[0];
+  EXPECT_EQ(box.text, "Device does not support the requested API");
+  EXPECT_EQ(box.caption, "Error");
+  EXPECT_EQ(box.owner, Window());
+  EXPECT_EQ(box.type & 0xF, static_cast<UINT>(MB_OK));
+  // The outer tick had finished its column before the box; the nested ones each added theirs.
+  EXPECT_EQ(chartXInside, 7);
+  EXPECT_EQ(dialog->chartModel.chartX, 7);
+  EXPECT_EQ(dialog->LimitFailureBoxes(), 0);
+  // The failed reads keep the previous limits.
+  EXPECT_EQ(dialog->chartModel.upperLine[6].y, kUpperY);
+  EXPECT_EQ(dialog->chartModel.lowerLine[6].y, kLowerY);
+
+  // Not remembered: the next failing tick reports again.
+  Seen().onBox = nullptr;
+  Tick();
+  EXPECT_EQ(Seen().boxes.size(), 2u);
+  port->ClearFaults();
+  Tick();
+  EXPECT_EQ(Seen().boxes.size(), 2u);
+}
+
+TEST_F(MonitorSampling, TraceIsDrawnInCyanAtTheStepsHeight) {
+  ASSERT_TRUE(Open());
+  RunStepFiveInsideAWindow();
+  ASSERT_EQ(dialog->steps.chartY[5], kStepY);
+  Ticks(10);
+  EXPECT_EQ(dialog->chartModel.chartX, 10);
+  // Ten points written; the polyline over the first nine ends before its last point.
+  ExpectRowUpTo(kStepY, 8, kTraceColour);
+  // Nothing else below the label.
+  const int height = ChartHeight();
+  EXPECT_EQ(CountColour(kTraceColour, 0, 18, ChartWidth(), height), 8);
+  EXPECT_EQ(CountColour(kLimitColour, 0, 0, ChartWidth(), height), 0);
+  // The label, in the trace colour on black.
+  EXPECT_GT(CountColour(kTraceColour, 2, 2, ChartWidth(), 17), 20);
+  EXPECT_STREQ(dialog->chartModel.chartLabel, "Freq: 667MHz Volt: 1.300V ");
+}
+
+TEST_F(MonitorSampling, NoTraceUntilTheThirdTick) {
+  ASSERT_TRUE(Open());
+  RunStepFiveInsideAWindow();
+  const int width = ChartWidth();
+  const int height = ChartHeight();
+  Ticks(2);
+  EXPECT_EQ(CountColour(kTraceColour, 0, 18, width, height), 0);
+  Tick();
+  // The segment from point 0 to point 1.
+  EXPECT_EQ(CountColour(kTraceColour, 0, 18, width, height), 1);
+  EXPECT_EQ(Pixel(0, kStepY), kTraceColour);
+}
+
+TEST_F(MonitorSampling, LimitsAreDrawnInYellowUnderTheTrace) {
+  settings.ShowMinMax = 1;
+  ASSERT_TRUE(Open());
+  RunStepFiveInsideAWindow();
+  Ticks(10);
+  ExpectRowUpTo(kUpperY, 8, kLimitColour);
+  ExpectRowUpTo(kLowerY, 8, kLimitColour);
+  ExpectRowUpTo(kStepY, 8, kTraceColour);
+  EXPECT_EQ(CountColour(kLimitColour, 0, 18, ChartWidth(), ChartHeight()), 16);
+
+  // Pinned to the upper limit's step: the cyan trace lies on top of the yellow one.
+  PinLevel(89);
+  processor->WriteMsr(MsrScalingWindow, 22, 89);
+  Ticks(ChartWidth() - 10 + 12);
+  ASSERT_EQ(dialog->chartModel.chartX, 12);
+  ExpectRowUpTo(kUpperY, 10, kTraceColour);
+  ExpectRowUpTo(kLowerY, 10, kLimitColour);
+  EXPECT_EQ(::GetCurrentObject(dialog->painter.chartDC, OBJ_PEN), dialog->painter.tracePen);
+}
+
+TEST_F(MonitorSampling, SweepStartsAgainOnABlankChart) {
+  ASSERT_TRUE(Open());
+  RunStepFiveInsideAWindow();
+  const int width = ChartWidth();
+  ASSERT_GT(width, 10);
+  Ticks(width);
+  EXPECT_EQ(dialog->chartModel.chartX, width);
+  ExpectRowUpTo(kStepY, width - 2, kTraceColour);
+  // The tick that finds the chart full blanks it, writes point 0 and draws nothing.
+  Tick();
+  EXPECT_EQ(dialog->chartModel.chartX, 1);
+  EXPECT_EQ(CountColour(kTraceColour, 0, 18, width, ChartHeight()), 0);
+  // The label is drawn again on the blank chart.
+  EXPECT_GT(CountColour(kTraceColour, 2, 2, width, 17), 20);
+}
+
+TEST_F(MonitorSampling, RepaintBlanksTheChartAndTheNextTickRestoresIt) {
+  settings.SpdSenIcon = 1;
+  ASSERT_TRUE(Open());
+  RunStepFiveInsideAWindow();
+  Ticks(10);
+  const int width = ChartWidth();
+  const int height = ChartHeight();
+  ASSERT_GT(CountColour(kTraceColour, 0, 0, width, height), 20);
+  size_t shellBefore = Seen().shell.size();
+
+  ::RedrawWindow(Window(), nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  EXPECT_EQ(CountColour(kTraceColour, 0, 0, width, height), 0);
+  EXPECT_EQ(dialog->chartModel.lastFrequency, 0);
+  // Painting itself leaves the tray and the sweep column alone.
+  EXPECT_EQ(Seen().shell.size(), shellBefore);
+  EXPECT_EQ(dialog->chartModel.chartX, 10);
+
+  // Same frequency, but the label and the icon come back, and the traces in full.
+  Tick();
+  EXPECT_GT(CountColour(kTraceColour, 2, 2, width, 17), 20);
+  ExpectRowUpTo(kStepY, 9, kTraceColour);
+  EXPECT_EQ(ModifiesSince(shellBefore), 1u);
+  EXPECT_EQ(Seen().shell.back().icon, SpeedIcon(148));
+}
+
+TEST_F(MonitorSampling, OtherTimerIdsAreNotTicks) {
+  ASSERT_TRUE(Open());
+  Tick();
+  EXPECT_EQ(dialog->chartModel.chartX, 1);
+  ::SendMessageA(Window(), WM_TIMER, 17, 0);
+  ::SendMessageA(Window(), WM_TIMER, 0, 0);
+  EXPECT_EQ(dialog->chartModel.chartX, 1);
+}
+
+TEST_F(MonitorSampling, ThreeChartClicksCycleTheViewsAndComeBack) {
+  ASSERT_TRUE(Open());
+  RunStepFiveInsideAWindow();
+  const RECT full = dialog->fullWindowRect;
+  const int fullWidth = full.right - full.left;
+  const int fullHeight = full.bottom - full.top;
+  const int width = ChartWidth();
+  const int height = ChartHeight();
+  const LONG frame = WS_CAPTION | WS_SYSMENU;
+  ASSERT_NE(dialog->timerId, 0u);
+  Ticks(5);
+
+  RECT rect;
+  ClickChart();
+  EXPECT_EQ(dialog->viewMode(), 1);
+  EXPECT_EQ(::GetWindowLongA(Window(), GWL_STYLE) & frame, 0);
+  ::GetWindowRect(Window(), &rect);
+  EXPECT_EQ(rect.left, full.left);
+  EXPECT_EQ(rect.top, full.top);
+  EXPECT_EQ(rect.right - rect.left, fullWidth - 7);
+  EXPECT_EQ(rect.bottom - rect.top, height);
+  // The bare view keeps the layout and the traces go on.
+  EXPECT_EQ(dialog->chartModel.chartWidth, width);
+  Tick();
+  EXPECT_EQ(dialog->chartModel.chartX, 6);
+  EXPECT_STREQ(dialog->chartModel.chartLabel, "Freq: 667MHz Volt: 1.300V ");
+
+  ClickChart();
+  EXPECT_EQ(dialog->viewMode(), 2);
+  EXPECT_EQ(::GetWindowLongA(Window(), GWL_STYLE) & frame, 0);
+  ::GetWindowRect(Window(), &rect);
+  EXPECT_EQ(rect.right - rect.left, fullWidth - 7);
+  EXPECT_EQ(rect.bottom - rect.top, height - 37);
+  EXPECT_EQ(dialog->chartModel.chartWidth, width - 56);
+  EXPECT_EQ(dialog->chartModel.chartX, width - 56);
+  EXPECT_EQ(dialog->chartModel.frequencyLine[0].x, 56);
+  EXPECT_EQ(dialog->chartModel.upperLine[width - 57].x, width - 1);
+  EXPECT_EQ(dialog->steps.chartY[0], 1);
+  EXPECT_EQ(dialog->steps.chartY[4], 8);
+  EXPECT_EQ(dialog->steps.chartY[9], 17);
+  EXPECT_EQ(dialog->timerId, monitor::SampleTimer);
+  Tick();
+  EXPECT_EQ(dialog->chartModel.chartX, 1);
+  EXPECT_STREQ(dialog->chartModel.chartLabel, "667MHz ");
+
+  // The framed view comes back at the size taken at set-up, where the window is now.
+  ::SetWindowPos(Window(), nullptr, 30, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  ClickChart();
+  EXPECT_EQ(dialog->viewMode(), 0);
+  EXPECT_EQ(::GetWindowLongA(Window(), GWL_STYLE) & frame, frame);
+  ::GetWindowRect(Window(), &rect);
+  EXPECT_EQ(rect.left, 30);
+  EXPECT_EQ(rect.top, 40);
+  EXPECT_EQ(rect.right - rect.left, fullWidth);
+  EXPECT_EQ(rect.bottom - rect.top, fullHeight);
+  EXPECT_EQ(dialog->chartModel.chartWidth, width);
+  EXPECT_EQ(dialog->chartModel.chartX, width);
+  EXPECT_EQ(dialog->chartModel.frequencyLine[0].x, 0);
+  EXPECT_EQ(dialog->steps.chartY[0], 20);
+  EXPECT_EQ(dialog->steps.chartY[9], 52);
+  EXPECT_EQ(dialog->timerId, monitor::SampleTimer);
+  Tick();
+  EXPECT_STREQ(dialog->chartModel.chartLabel, "Freq: 667MHz Volt: 1.300V ");
+  RECT client;
+  ::GetClientRect(dialog->chart.Hwnd(), &client);
+  EXPECT_EQ(client.right, width);
+  EXPECT_EQ(client.bottom, height);
+}
+
+TEST_F(MonitorSampling, WithoutATimerTheViewsChangeOnlyTheirFrame) {
+  settings.Timer = 0;
+  ASSERT_TRUE(Open());
+  const RECT full = dialog->fullWindowRect;
+  const int width = ChartWidth();
+  ClickChart();
+  ClickChart();
+  EXPECT_EQ(dialog->viewMode(), 2);
+  RECT rect;
+  ::GetWindowRect(Window(), &rect);
+  EXPECT_EQ(rect.bottom - rect.top, ChartHeight() - 37);
+  EXPECT_EQ(dialog->timerId, 0u);
+  EXPECT_FALSE(::KillTimer(Window(), monitor::SampleTimer));
+  EXPECT_EQ(dialog->chartModel.chartWidth, width);
+  EXPECT_EQ(dialog->chartModel.frequencyLine[0].x, 0);
+  EXPECT_EQ(dialog->steps.chartY[9], 52);
+  ClickChart();
+  EXPECT_EQ(dialog->viewMode(), 0);
+  ::GetWindowRect(Window(), &rect);
+  EXPECT_EQ(rect.right - rect.left, full.right - full.left);
+  EXPECT_EQ(rect.bottom - rect.top, full.bottom - full.top);
+  EXPECT_EQ(dialog->timerId, 0u);
+}
+
+TEST_F(MonitorSampling, ADoubleClickNotificationDoesNotAdvanceTheView) {
+  ASSERT_TRUE(Open());
+  ClickChart();
+  ::SendMessageA(Window(), WM_COMMAND, MAKEWPARAM(IDC_CHART, STN_DBLCLK),
+                 reinterpret_cast<LPARAM>(dialog->chart.Hwnd()));
+  EXPECT_EQ(dialog->viewMode(), 1);
+}
+
+TEST_F(MonitorSampling, WithoutVaristepTheViewCycleKeepsASensibleWindow) {
+  UseProfile(sim::Profile::VaristepAbsent);
+  ASSERT_TRUE(Open());
+  const RECT full = dialog->fullWindowRect;
+  RECT client;
+  ::GetClientRect(dialog->chart.Hwnd(), &client);
+  ClickChart();
+  RECT rect;
+  ::GetWindowRect(Window(), &rect);
+  EXPECT_EQ(rect.bottom - rect.top, client.bottom);
+  ClickChart();
+  ::GetWindowRect(Window(), &rect);
+  EXPECT_EQ(rect.bottom - rect.top, client.bottom - 37);
+  ClickChart();
+  ::GetWindowRect(Window(), &rect);
+  EXPECT_EQ(rect.right - rect.left, full.right - full.left);
+  EXPECT_EQ(rect.bottom - rect.top, full.bottom - full.top);
+  EXPECT_EQ(dialog->timerId, 0u);
+}
+
+}  // namespace
+}  // namespace monitor_test
