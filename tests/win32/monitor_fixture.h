@@ -170,8 +170,13 @@ class CountingCpuid : public CpuidSource {
   CpuidResult Query(uint32_t leaf) override {
     Seen().cpuidLeaves.push_back(leaf);
     if (Seen().events.empty() || Seen().events.back() != "cpuid") Seen().events.push_back("cpuid");
-    return inner_.Query(leaf);
+    CpuidResult result = inner_.Query(leaf);
+    if (leaf == LeafCurrentState && frequencyOverride != 0) result.eax = frequencyOverride;
+    return result;
   }
+
+  // Nonzero: the current-state leaf reports this frequency, whatever the step.
+  uint32_t frequencyOverride = 0;
 
  private:
   CpuidSource& inner_;

@@ -259,6 +259,47 @@ TEST_F(MonitorSampling, RepaintBlanksTheChartAndTheNextTickRestoresIt) {
   EXPECT_EQ(Seen().shell.back().icon, SpeedIcon(148));
 }
 
+TEST_F(MonitorSampling, UnknownFrequencyOrLimitKeepsTheStepShownLast) {
+  settings.ShowMinMax = 1;
+  ASSERT_TRUE(Open());
+  RunStepFiveInsideAWindow();
+  Ticks(3);
+  // A reading that is no step of the table.
+  cpuid->frequencyOverride = 999;
+  Tick();
+  EXPECT_EQ(dialog->chartModel.currentStep, 5);
+  EXPECT_STREQ(dialog->chartModel.chartLabel, "Freq: 999MHz Volt: 1.300V ");
+  EXPECT_EQ(dialog->chartModel.frequencyLine[3].y, kStepY);
+  // Limits that are no step's level.
+  processor->WriteMsr(MsrScalingWindow, 50, 50);
+  Tick();
+  EXPECT_EQ(dialog->chartModel.upperLine[4].y, kUpperY);
+  EXPECT_EQ(dialog->chartModel.lowerLine[4].y, kLowerY);
+  cpuid->frequencyOverride = 0;
+  processor->WriteMsr(MsrScalingWindow, 22, 89);
+  PinLevel(0);
+  processor->WriteMsr(MsrScalingWindow, 0, 100);
+  Tick();
+  EXPECT_EQ(dialog->chartModel.currentStep, 9);
+  EXPECT_EQ(dialog->chartModel.upperLine[5].y, 20);
+  EXPECT_EQ(dialog->chartModel.lowerLine[5].y, 52);
+}
+
+TEST_F(MonitorSampling, TicksGoOnWhileTheWindowIsInTheTray) {
+  settings.SpdSenIcon = 1;
+  settings.StartMin = 1;
+  ASSERT_TRUE(Open());
+  ASSERT_FALSE(::IsWindowVisible(Window()));
+  PinLevel(0);
+  Tick();
+  EXPECT_EQ(Seen().shell.back().message, static_cast<DWORD>(NIM_MODIFY));
+  EXPECT_EQ(Seen().shell.back().icon, SpeedIcon(152));
+  PinLevel(100);
+  Ticks(4);
+  EXPECT_EQ(Seen().shell.back().icon, SpeedIcon(151));
+  EXPECT_EQ(dialog->chartModel.chartX, 5);
+}
+
 TEST_F(MonitorSampling, OtherTimerIdsAreNotTicks) {
   ASSERT_TRUE(Open());
   Tick();
