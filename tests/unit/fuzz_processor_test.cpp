@@ -1,6 +1,7 @@
 // Seeded random processors and drivers through identification, the serial number and both
 // step-table methods: whatever the hardware answers, the table stays within its arrays and the
 // outcome is consistent with what happened.
+#include <cstdlib>
 #include <cstring>
 #include <random>
 #include <string>
@@ -146,7 +147,9 @@ void CheckTable(const StepTable& t, const ProcessorState& state, const SetupOutc
 
 TEST(FuzzProcessor, RandomHardwareNeverBreaksTheTable) {
   std::mt19937 rng(20240611u);
-  const int cases = 100000;
+  // VS_FUZZ_CASES raises the count for the long run (scripts/fuzz); the default stays short.
+  const char* knob = std::getenv("VS_FUZZ_CASES");
+  const int cases = knob != nullptr && std::atoi(knob) > 0 ? std::atoi(knob) : 100000;
   int built = 0, swept = 0, refused = 0;
   for (int n = 0; n < cases; ++n) {
     SCOPED_TRACE(n);

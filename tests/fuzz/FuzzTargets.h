@@ -1,0 +1,408 @@
+// Byte-driven fuzz targets over the portable core, shared by the libFuzzer entry points in this
+// folder and the seeded random driver of the unit tests. Each target turns arbitrary bytes into
+// hardware answers, typed text, stored settings or chart input, runs the program's code on them
+// and checks what must hold whatever came in. A target returns null when all held, or a short
+// description of the first rule that broke.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <map>
+#include <string>
+
+#include "app/Settings.h"
+#include "monitor/ChartModel.h"
+#include "processor/MsrRequest.h"
+#include "processor/Setup.h"
+#include "sim/SimProcessor.h"
+#include "ui/ParseUnsigned.h"
+
+namespace fuzz {
+
+// Reads the input front to back; past its end every read gives zeros.
+class Bytes {
+ public:
+  Bytes(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+
+  bool Empty() const { return pos_ >= size_; }
+  uint8_t Byte() { return pos_ < size_ ? data_[pos_++] : 0; }
+  uint32_t Word() {
+    uint32_t w = 0;
+    for (int i = 0; i < 4; ++i) w |= static_cast<uint32_t>(Byte()) << (8 * i);
+    return w;
+  }
+  int32_t Int() { return static_cast<int32_t>(Word()); }
+  // 0..n-1 from one byte.
+  int Below(int n) { return n <= 0 ? 0 : Byte() % n; }
+
+ private:
+  const uint8_t* data_;
+  size_t size_;
+  size_t pos_ = 0;
+};
+
+// ---- Identification and both step-table methods ----
+
+// A simulated processor whose answers the input may replace: each CPUID query and each register
+// request first takes a control byte that passes the real answer through, refuses the request,
+// or substitutes words from the input.
+class TamperedProcessor : public CpuidSource, public RegisterIo, public PciSource {
+ public:
+  TamperedProcessor(sim::SimProcessor& inner, Bytes& in) : inner_(inner), in_(in) {}
+
+  CpuidResult Query(uint32_t leaf) override {
+    CpuidResult r = inner_.Query(leaf);
+    uint8_t control = in_.Byte();
+    if (control >= 0xC0) {
+      r = CpuidResult{in_.Word(), in_.Word(), in_.Word(), in_.Word()};
+    } else if (control >= 0xA0) {
+      r.eax ^= in_.Word();
+      r.edx ^= in_.Word();
+    }
+    return r;
+  }
+
+  bool ReadRegister(uint32_t msr, uint32_t, uint32_t, uint32_t& low, uint32_t& high) override {
+    ++requests;
+    uint8_t control = in_.Byte();
+    if (control >= 0xE0 && control < 0xF0) return false;
+    if (control >= 0xF0) {
+      low = in_.Word();
+      high = in_.Word();
+      return true;
+    }
+    return inner_.ReadMsr(msr, low, high);
+  }
+
+  bool WriteRegister(uint32_t msr, uint32_t low, uint32_t high) override {
+    ++requests;
+    if (msr == MsrStepSelect && low >= static_cast<uint32_t>(MaxSteps)) selectOutOfRange = true;
+    uint8_t control = in_.Byte();
+    if (control >= 0xE0) return false;
+    inner_.WriteMsr(msr, low, high);
+    return true;
+  }
+
+  uint32_t ReadConfigDword(uint32_t) const override { return pciWord; }
+
+  int requests = 0;
+  bool selectOutOfRange = false;
+  uint32_t pciWord = 0;
+
+ private:
+  sim::SimProcessor& inner_;
+  Bytes& in_;
+};
+
+inline const char* CheckStepTable(const StepTable& t, const SetupOutcome& outcome) {
+  if (t.lastStep < -1 || t.lastStep > MaxSteps - 1) return "lastStep outside the arrays";
+  if (!outcome.IsOk()) {
+    if (!outcome.endsProcess) return "a refused request did not end set-up";
+    if (t.lastStep != -1) return "a refused request left steps behind";
+    return nullptr;
+  }
+  int top = t.lastStep > 0 ? t.lastStep : 0;
+  for (int32_t index : {t.maxStep, t.minStep, t.initialMaxStep, t.initialMinStep}) {
+    if (index < 0 || index > top) return "a limit step index outside the table";
+  }
+  for (int i = 0; i < t.StepCount(); ++i) {
+    uint32_t mhz = static_cast<uint32_t>(t.frequencyMHz[i]);
+    if (t.cdFrequencyMHz[i] != (t.cdDivider[i] == 0 ? 0 : mhz / t.cdDivider[i])) {
+      return "CD frequency is not MHz / divider";
+    }
+    if (t.sdFrequencyMHz[i] != (t.sdDivider[i] == 0 ? 0 : mhz / t.sdDivider[i])) {
+      return "SD frequency is not MHz / divider";
+    }
+  }
+  for (int i = t.StepCount(); i < MaxSteps; ++i) {
+    if (t.frequencyMHz[i] != 0 || t.level[i] != 0) return "a step past lastStep was written";
+  }
+  return nullptr;
+}
+
+inline const char* FuzzProcessorSetup(const uint8_t* data, size_t size) {
+  Bytes in(data, size);
+  constexpr int kProfiles = 8;
+  sim::SimProcessor processor(static_cast<sim::Profile>(in.Below(kProfiles)));
+  TamperedProcessor cpu(processor, in);
+  ProcessorState state;
+  state.osKind = in.Below(4);
+  cpu.pciWord = in.Word();
+  const PciSource* pci = (in.Byte() & 1) != 0 ? &cpu : nullptr;
+  ProcessorInfo info;
+
+  SetupOutcome outcome = IdentifyProcessor(cpu, info, state);
+  if (info.cpuName.size() > 48) return "brand name longer than its 48 bytes";
+  if (outcome.kind == SetupOutcome::Kind::WrongVendor) {
+    return outcome.endsProcess ? nullptr : "a wrong vendor did not end set-up";
+  }
+  if (info.cpuType.size() != 6) return "CPU type is not six characters";
+  if (info.cpuId.size() != 10) return "CPU id is not ten characters";
+  if (outcome.kind == SetupOutcome::Kind::VaristepAbsent) {
+    return outcome.endsProcess ? "a missing feature ended set-up" : nullptr;
+  }
+  if (!outcome.IsOk()) return "identification failed in an unexpected way";
+
+  outcome = ReadSerialNumber(cpu, cpu, info);
+  if (!outcome.IsOk()) {
+    return outcome.kind == SetupOutcome::Kind::RequestRefused && outcome.endsProcess
+               ? nullptr
+               : "serial number failure is not a refused request";
+  }
+  if (info.serialNumber != "Disabled" && info.serialNumber.size() != 26) {
+    return "serial number text of the wrong length";
+  }
+
+  StepTable steps;
+  int before = cpu.requests;
+  outcome = BuildStepTable(cpu, cpu, pci, nullptr, state, steps, info);
+  int made = cpu.requests - before;
+  if (const char* broken = CheckStepTable(steps, outcome)) return broken;
+  if (cpu.selectOutOfRange) return "a step select past the table";
+  int most = state.hasStepRegisters ? 2 + 4 * MaxSteps : 1 + 101 + MaxSteps + 1;
+  if (made > most) return "more requests than the method needs";
+  if (outcome.IsOk() && (info.frequencyBitmap.size() != 10 || info.voltageBitmap.size() != 10)) {
+    return "a bitmap text of the wrong length";
+  }
+  if (!outcome.IsOk()) return nullptr;
+
+  bool performance = false;
+  outcome = ReadPolicy(cpu, performance);
+  if (!outcome.IsOk() && !outcome.endsProcess) return "a refused policy read did not end set-up";
+  return nullptr;
+}
+
+// ---- The interval field ----
+
+// The rule the Properties dialog's field follows, written out the long way: the first 31
+// characters, blanks and tabs around one unsigned decimal number with an optional plus sign, and
+// a number too large for 32 bits reading as 4294967295, and a zero only when it starts with 0.
+inline bool ReferenceParse(const std::string& whole, uint32_t& value) {
+  std::string text = whole.substr(0, 31);
+  size_t nul = text.find('\0');
+  if (nul != std::string::npos) text.resize(nul);
+  size_t begin = text.find_first_not_of(" \t");
+  if (begin == std::string::npos) return false;
+  size_t end = text.find_last_not_of(" \t") + 1;
+  std::string core = text.substr(begin, end - begin);
+  // A zero counts only when typed as the digit: "+0" is not a number to this field.
+  const bool typedZero = core[0] == '0';
+  if (core[0] == '+') core.erase(0, 1);
+  if (core.empty()) return false;
+  for (char c : core) {
+    if (c < '0' || c > '9') return false;
+  }
+  size_t first = core.find_first_not_of('0');
+  if (first == std::string::npos && !typedZero) return false;
+  std::string digits = first == std::string::npos ? "0" : core.substr(first);
+  value = digits.size() > 10 || std::stoull(digits) > 0xFFFFFFFFull
+              ? 0xFFFFFFFFu
+              : static_cast<uint32_t>(std::stoull(digits));
+  return true;
+}
+
+inline const char* FuzzIntervalField(const uint8_t* data, size_t size) {
+  // The field never holds more than a window text can; the parser reads at most 31 of it.
+  std::string text(reinterpret_cast<const char*>(data), size < 256 ? size : 256);
+  const uint32_t untouched = 0xA5A5A5A5u;
+  uint32_t value = untouched;
+  bool accepted = ui::ParseUnsignedField(text.c_str(), value);
+  uint32_t expected = untouched;
+  bool wanted = ReferenceParse(text, expected);
+  if (accepted != wanted)
+    return accepted ? "accepted a text it should reject" : "rejected a number";
+  if (!accepted && value != untouched) return "a rejected text changed the value";
+  if (accepted && value != expected) return "read the wrong number";
+  return nullptr;
+}
+
+// ---- Loading the settings ----
+
+// A store whose every read answers with whatever the input says was stored; each value is
+// absent, the sentinel, or any 32-bit number.
+class ArbitraryStore : public app::SettingsStore {
+ public:
+  explicit ArbitraryStore(Bytes& in) : in_(in) {}
+
+  int32_t ReadInt(const char* section, const char* name, int32_t defaultValue) override {
+    if (std::strcmp(section, app::kSettingsSection) != 0) wrongSection = true;
+    int32_t answer = defaultValue;
+    switch (in_.Below(4)) {
+      case 0:
+        break;  // absent: the caller's default
+      case 1:
+        answer = in_.Int();
+        break;
+      case 2:
+        answer = static_cast<int32_t>(in_.Below(3)) - 1 + (in_.Byte() & 1 ? 255 : 0);
+        break;
+      default:
+        answer = in_.Int() >> in_.Below(32);
+        break;
+    }
+    read[name] = answer;
+    return answer;
+  }
+
+  void WriteInt(const char* section, const char* name, int32_t value) override {
+    if (std::strcmp(section, app::kSettingsSection) != 0) wrongSection = true;
+    written[name] = value;
+    ++writes;
+  }
+
+  std::map<std::string, int32_t> read;
+  std::map<std::string, int32_t> written;
+  int writes = 0;
+  bool wrongSection = false;
+
+ private:
+  Bytes& in_;
+};
+
+inline const char* FuzzSettingsLoad(const uint8_t* data, size_t size) {
+  Bytes in(data, size);
+  ArbitraryStore store(in);
+  app::AppSettings s;
+  app::LoadSettings(store, s);
+  if (store.wrongSection) return "a setting outside the Settings section";
+  if (store.read.size() != 7) return "not all seven settings were read";
+  if (store.written.count("Advanced") != 0) return "Advanced was written";
+  if (s.Advanced != store.read["Advanced"]) return "Advanced is not the value read";
+  struct Switch {
+    const char* name;
+    int32_t value;
+    int32_t sentinel;
+    int32_t fallback;
+  };
+  const Switch loaded[] = {
+      {"AlwaysOnTop", s.AlwaysOnTop, 255, 1}, {"SpdSenIcon", s.SpdSenIcon, 255, 0},
+      {"AboutBox", s.AboutBox, 255, 0},       {"StartMin", s.StartMin, 255, 0},
+      {"ShowMinMax", s.ShowMinMax, 255, 0},   {"Timer", s.Timer, 0, 100}};
+  int expectedWrites = 0;
+  for (const Switch& one : loaded) {
+    int32_t stored = store.read[one.name];
+    if (stored == one.sentinel) {
+      ++expectedWrites;
+      if (one.value != one.fallback) return "a missing setting did not get its default";
+      auto w = store.written.find(one.name);
+      if (w == store.written.end() || w->second != one.fallback) return "a default not written";
+    } else {
+      if (one.value != stored) return "a stored setting was changed";
+      if (store.written.count(one.name) != 0) return "a present setting was written";
+    }
+  }
+  if (store.writes != expectedWrites) return "more writes than missing settings";
+
+  // Saving writes back exactly what is in memory, and never "Advanced".
+  store.written.clear();
+  store.writes = 0;
+  app::SaveSettings(store, s);
+  if (store.writes != 6 || store.written.count("Advanced") != 0) return "save wrote the wrong set";
+  for (const Switch& one : loaded) {
+    if (store.written[one.name] != one.value) return "save wrote a value other than the member";
+  }
+  return nullptr;
+}
+
+// ---- The chart model ----
+
+inline const char* CheckLine(const monitor::ChartPoint (&line)[monitor::ChartPoints], int count,
+                             int32_t firstX) {
+  for (int k = 0; k < count; ++k) {
+    if (line[k].x != firstX + k) return "a trace column at the wrong x";
+  }
+  return nullptr;
+}
+
+inline const char* FuzzChartModel(const uint8_t* data, size_t size) {
+  using namespace monitor;
+  Bytes in(data, size);
+  StepTable steps;
+  int count = in.Below(MaxSteps + 1);  // 0..10 steps
+  steps.lastStep = count - 1;
+  for (int i = 0; i < count; ++i) {
+    steps.frequencyMHz[i] = in.Byte() < 200 ? 300 + 33 * in.Below(40) : in.Int();
+    steps.level[i] = in.Byte() < 200 ? in.Below(101) : in.Int();
+    uint32_t bits = in.Word();
+    float voltage;
+    std::memcpy(&voltage, &bits, sizeof voltage);  // any float, NaN and infinities included
+    steps.voltage[i] = in.Byte() < 128 ? 0.7f + 0.025f * static_cast<float>(in.Below(40)) : voltage;
+  }
+  // Client rectangles as GetClientRect gives them: at the origin, any size a screen can hold.
+  Rect client = {0, 0, in.Below(2) ? in.Below(400) : static_cast<int32_t>(in.Word() % 32768),
+                 in.Below(2) ? in.Below(120) : static_cast<int32_t>(in.Word() % 32768)};
+  ChartModel chart;
+  chart.SetUp(client, steps);
+  Rect full = {static_cast<int32_t>(in.Word() % 4096) - 2048,
+               static_cast<int32_t>(in.Word() % 4096) - 2048, 0, 0};
+  full.right = full.left + in.Below(1000);
+  full.bottom = full.top + in.Below(600);
+  // The layout last applied: a view change without a running timer keeps the old one.
+  ViewMode layout = kFramedView;
+
+  for (int round = 0; round < 4096 && !in.Empty(); ++round) {
+    int32_t firstX = layout == kStripView ? kStripLeft : 0;
+    if (chart.chartWidth < 0 || chart.chartWidth > ChartPoints) return "chartWidth outside 0..200";
+    if (const char* broken = CheckLine(chart.frequencyLine, chart.chartWidth, firstX))
+      return broken;
+    if (const char* broken = CheckLine(chart.lowerLine, chart.chartWidth, firstX)) return broken;
+    if (const char* broken = CheckLine(chart.upperLine, chart.chartWidth, firstX)) return broken;
+
+    uint8_t action = in.Byte();
+    if (action < 200) {
+      int32_t frequency =
+          action < 150 && count > 0 ? steps.frequencyMHz[in.Below(count)] : in.Int();
+      ChartModel::TickStart start = chart.BeginTick(frequency, steps, (action & 1) != 0);
+      if (count == 0) {
+        if (start.blank || start.label || start.iconId != 0) return "an empty table drew something";
+        continue;
+      }
+      if (chart.currentStep < 0 || chart.currentStep >= count) return "current step outside table";
+      if (start.label) {
+        if (chart.chartLabelLength < 0 || chart.chartLabelLength >= 64) return "label too long";
+        if (std::strlen(chart.chartLabel) != static_cast<size_t>(chart.chartLabelLength)) {
+          return "label length differs from its text";
+        }
+      }
+      if (start.iconId != 0) {
+        bool known = false;
+        for (int id : SpeedIcons) known = known || id == start.iconId;
+        if (!known) return "an icon id that is not a speed icon";
+      }
+      if ((action & 2) != 0) {
+        chart.PlaceLimits(in.Word(), in.Word(), steps);
+        if (chart.upperStep < 0 || chart.upperStep >= count || chart.lowerStep < 0 ||
+            chart.lowerStep >= count) {
+          return "a limit step outside the table";
+        }
+      }
+      if (chart.PointsToDraw() < 0 || chart.PointsToDraw() > ChartPoints) {
+        return "more points to draw than the arrays hold";
+      }
+      int32_t x = chart.chartX;
+      if (x < ChartPoints) {
+        int32_t y = chart.frequencyLine[x].y;
+        int32_t top = layout == kStripView ? kStripTop : kFramedTop;
+        int32_t span = layout == kStripView ? kStripSpan : kFramedSpan;
+        if (y < top || y > top + span) return "a trace point off the scale";
+      }
+      chart.EndTick();
+    } else if (action < 230) {
+      ViewChange change = NextView(chart.viewMode, full, chart.chartRect.Height());
+      if (change.mode < kFramedView || change.mode > kStripView) return "a view outside 0..2";
+      chart.viewMode = change.mode;
+      if (change.relayout && (in.Byte() & 1) != 0) {
+        chart.Relayout(change.mode, steps);
+        layout = change.mode;
+      }
+    } else if (action < 245) {
+      chart.Blanked();
+    } else {
+      chart.Restart();
+    }
+  }
+  return nullptr;
+}
+
+}  // namespace fuzz
