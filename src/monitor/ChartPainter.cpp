@@ -20,14 +20,22 @@ const POINT* AsPoints(const ChartPoint* points) {
 }  // namespace
 
 ChartPainter::~ChartPainter() {
+  Release();
+}
+
+void ChartPainter::Release() {
   if (chartDC != nullptr) {
     ::SelectObject(chartDC, originalPen_);
     ::SelectObject(chartDC, originalFont_);
     ::ReleaseDC(chartWindow_, chartDC);
+    chartDC = nullptr;
   }
   if (tracePen != nullptr) ::DeleteObject(tracePen);
   if (limitPen != nullptr) ::DeleteObject(limitPen);
   if (chartFont != nullptr) ::DeleteObject(chartFont);
+  tracePen = nullptr;
+  limitPen = nullptr;
+  chartFont = nullptr;
 }
 
 void ChartPainter::SetUp(HWND chartWindow) {

@@ -19,6 +19,8 @@ class ChartPainter {
   // selects them into it.
   void SetUp(HWND chartWindow);
   bool Ready() const { return chartDC != nullptr; }
+  // Gives the device context back and deletes the pens and the font; the chart draws no more.
+  void Release();
 
   void Blank(const Rect& rect);
   void Label(const char* text, int length);

@@ -33,6 +33,7 @@ const ui::MessageEntry<MonitorDialog> MonitorDialog::kMessages[] = {
     {WM_QUERYDRAGICON, 0, 0, &MonitorDialog::OnQueryDragIcon},
     {WM_POWERBROADCAST, 0, 0, &MonitorDialog::OnPowerBroadcast},
     {WM_ENDSESSION, 0, 0, &MonitorDialog::OnEndSession},
+    {WM_DESTROY, 0, 0, &MonitorDialog::OnDestroy},
     {WM_WINDOWPOSCHANGING, 0, 0, &MonitorDialog::OnWindowPosChanging},
     {WM_SHOWWINDOW, 0, 0, &MonitorDialog::OnShowWindow},
     {kStayHiddenMessage, 0, 0, &MonitorDialog::OnStayHidden},
@@ -255,6 +256,13 @@ INT_PTR MonitorDialog::OnChartClicked(WPARAM, LPARAM) {
 INT_PTR MonitorDialog::OnClose(WPARAM, LPARAM) {
   Hide();
   return TRUE;
+}
+
+// The chart's device context belongs to the chart window: give it back while that still exists.
+INT_PTR MonitorDialog::OnDestroy(WPARAM, LPARAM) {
+  StopTimer();
+  painter.Release();
+  return FALSE;
 }
 
 INT_PTR MonitorDialog::OnQueryDragIcon(WPARAM, LPARAM) {

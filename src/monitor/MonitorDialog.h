@@ -63,6 +63,7 @@ class MonitorDialog : public ui::Dialog {
   INT_PTR OnChartClicked(WPARAM, LPARAM);
   INT_PTR OnClose(WPARAM, LPARAM);
   INT_PTR OnQueryDragIcon(WPARAM, LPARAM);
+  INT_PTR OnDestroy(WPARAM, LPARAM);
   INT_PTR OnPowerBroadcast(WPARAM event, LPARAM);
   INT_PTR OnEndSession(WPARAM ending, LPARAM);
   INT_PTR OnWindowPosChanging(WPARAM, LPARAM position);

@@ -271,6 +271,17 @@ TEST_F(MonitorCommands, EnterAndEscapeEndTheWindowWithTheirResults) {
   EXPECT_FALSE(dialog->HasWindow());
 }
 
+TEST_F(MonitorCommands, DestroyingTheWindowGivesBackTheChartsDrawingObjects) {
+  ASSERT_TRUE(Open());
+  ASSERT_TRUE(dialog->painter.Ready());
+  HPEN pen = dialog->painter.tracePen;
+  ::SendMessageA(Window(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+  EXPECT_FALSE(dialog->painter.Ready());
+  EXPECT_EQ(dialog->painter.tracePen, nullptr);
+  EXPECT_EQ(::GetObjectType(pen), 0u);  // deleted, not merely forgotten
+  EXPECT_EQ(dialog->timerId, 0u);
+}
+
 TEST_F(MonitorCommands, EndOfSessionWritesTheSixSettings) {
   settings.SpdSenIcon = 1;
   settings.Timer = 250;
