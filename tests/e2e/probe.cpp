@@ -6,8 +6,12 @@
 //   probe gone <title> <ms>       waits until no visible top-level window has this title
 //   probe command <title> <id>    posts WM_COMMAND id to the window with this title
 //   probe rect <title>            prints the window's screen rectangle: left top right bottom
+//   probe tray-drop <class> <id>  takes the icon <id> of the window of this class out of the
+//                                 notification area, as a shell that ends loses every icon
+//   probe broadcast <name>        sends the registered message <name> to every top-level window
 #include <windows.h>
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -130,8 +134,24 @@ int main(int argc, char** argv) {
     std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
     return 0;
   }
+  if (verb == "tray-drop" && argc > 3) {
+    HWND owner = ::FindWindowA(argv[2], nullptr);
+    if (owner == nullptr) return 1;
+    NOTIFYICONDATAA data = {};
+    data.cbSize = 488;  // the version-2 size Wine's shell accepts
+    data.hWnd = owner;
+    data.uID = static_cast<UINT>(std::atoi(argv[3]));
+    return ::Shell_NotifyIconA(NIM_DELETE, &data) ? 0 : 1;
+  }
+  if (verb == "broadcast" && argc > 2) {
+    UINT message = ::RegisterWindowMessageA(argv[2]);
+    DWORD_PTR result = 0;
+    return ::SendMessageTimeoutA(HWND_BROADCAST, message, 0, 0, SMTO_ABORTIFHUNG, 5000, &result)
+               ? 0
+               : 1;
+  }
   std::fprintf(stderr,
                "usage: probe list | wait <title> <ms> | gone <title> <ms> | "
-               "command <title> <id> | rect <title>\n");
+               "command <title> <id> | rect <title> | tray-drop <class> <id> | broadcast <name>\n");
   return 2;
 }
