@@ -78,7 +78,8 @@ MonitorDialog::MonitorDialog(app::AppSettings& settings, app::SettingsStore& sto
       store_(&store),
       platform_(platform),
       exitCode_(0),
-      limitBoxOpen_(false) {}
+      limitBoxOpen_(false),
+      policyBoxOpen_(false) {}
 
 MonitorDialog::~MonitorDialog() {
   chart.Detach();
@@ -89,6 +90,12 @@ void MonitorDialog::DoDataExchange(ui::DataExchange& dx) {
 }
 
 INT_PTR MonitorDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
+  // After a failed set-up only the failure's box and the end of the run remain: commands that
+  // were already queued, or come from the box's loop, find nothing to act on.
+  if (exitCode_ != 0 && (message == WM_COMMAND || message == WM_TIMER)) {
+    handled = true;
+    return TRUE;
+  }
   INT_PTR result = ui::RouteMessage(*this, kMessages, message, wParam, lParam, handled);
   if (handled) return result;
   return ui::Dialog::HandleMessage(message, wParam, lParam, handled);
@@ -163,18 +170,20 @@ bool MonitorDialog::SetUpProcessor() {
 // Shows the failure's box. A missing feature leaves the window up without data; every other
 // failure ends the run before the window is shown, and takes the tray icon with it.
 bool MonitorDialog::Fail(const SetupOutcome& outcome) {
+  if (outcome.endsProcess) {
+    // Settled before the box: while it waits for its answer, the icon could otherwise still be
+    // double-clicked or its menu used on a window that is never to be shown.
+    exitCode_ = kSetupFailedExitCode;
+    // The window is never to be shown, not even while the dialog manager takes it down.
+    visible = FALSE;
+    tray.RemoveTrayIcon();
+  }
   if (outcome.caption.empty()) {
     ui::AppMessageBox(outcome.message.c_str(), MB_OK);
   } else {
     ui::ShowMessageBox(Hwnd(), outcome.message.c_str(), outcome.caption.c_str(), MB_OK);
   }
-  if (outcome.endsProcess) {
-    exitCode_ = kSetupFailedExitCode;
-    // The window is never to be shown, not even while the dialog manager takes it down.
-    visible = FALSE;
-    tray.RemoveTrayIcon();
-    EndDialog(kSetupFailedResult);
-  }
+  if (outcome.endsProcess) EndDialog(kSetupFailedResult);
   return false;
 }
 
@@ -375,7 +384,12 @@ INT_PTR MonitorDialog::OnPolicy(WPARAM command, LPARAM) {
   tray.SetMenuCommandCheck(policyCommand, TRUE);
   performancePolicy = chosen == ID_PERFORMANCE ? TRUE : FALSE;
   if (!driver.WriteRegister(MsrScalingPolicy, performancePolicy ? 1u : 0u, 0u)) {
+    // The tray menu stays usable while the box is open; a choice made from there is still
+    // written, but one refusal box at a time is enough.
+    if (policyBoxOpen_) return TRUE;
+    policyBoxOpen_ = true;
     ui::AppMessageBox(RequestRefusedText, MB_OK);
+    policyBoxOpen_ = false;
   }
   return TRUE;
 }

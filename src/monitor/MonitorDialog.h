@@ -96,6 +96,7 @@ class MonitorDialog : public ui::Dialog {
   ProcessorPlatform platform_;
   UINT exitCode_;
   bool limitBoxOpen_;
+  bool policyBoxOpen_;
 };
 
 }  // namespace monitor

@@ -287,6 +287,75 @@ TEST_F(ReliabilityFaults, RefusedManualSelectionWriteShowsTheErrorBoxAndKeepsThe
   EXPECT_EQ(IconsLeft(), 0);
 }
 
+// The tray icon is up while a set-up failure's box waits for its answer, so the user can still
+// double-click it or pick its menu commands. None of that may show the half-made window, open a
+// second box or keep the program from ending with status 1.
+TEST_F(ReliabilityFaults, TrayUseDuringASetUpFailureBoxChangesNothing) {
+  const UINT commands[] = {ID_SHOW_HIDE,  ID_PERFORMANCE,     ID_ECONOMY,          ID_ABOUT,
+                           ID_PROPERTIES, ID_CPU_INFORMATION, ID_MANUAL_SELECTION, ID_CLOSE};
+  // The policy read is the last set-up request: everything before it has worked.
+  for (bool viaTray : {true, false}) {
+    SCOPED_TRACE(viaTray ? "double click on the icon" : "menu commands");
+    Fresh(kProfiles[0]);
+    port->RefuseRegister(MsrScalingPolicy);
+    Seen().onBox = [&](const BoxCall& box) {
+      if (Seen().boxes.size() > 1) return;
+      HWND monitor = box.owner;
+      HWND trayWindow =
+          ::FindWindowExA(HWND_MESSAGE, nullptr, tray::CSystemTray::ClassName, nullptr);
+      if (trayWindow == nullptr) trayWindow = ::FindWindowA(tray::CSystemTray::ClassName, nullptr);
+      EXPECT_NE(trayWindow, nullptr);
+      if (viaTray && trayWindow != nullptr) {
+        ::SendMessageA(trayWindow, tray::TrayNotifyMessage, IDR_TRAY_MENU, WM_LBUTTONDBLCLK);
+      } else {
+        for (UINT id : commands) ::PostMessageA(monitor, WM_COMMAND, id, 0);
+      }
+      MSG message;
+      while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&message);
+        ::DispatchMessageA(&message);
+      }
+    };
+    int status = Run();
+    ExpectSetUpFailure(status, kRefused, "Error");
+    EXPECT_TRUE(Seen().dialogs.empty());
+    // The only writes the processor saw were set-up's.
+    for (const auto& logged : port->Log()) {
+      EXPECT_FALSE(!logged.isRead && logged.request.msr == MsrScalingPolicy)
+          << "a policy write after a failed set-up";
+    }
+  }
+}
+
+// A refused policy write leaves its box open while the tray menu stays usable: choosing a policy
+// again must not stack a second box on the first.
+TEST_F(ReliabilityFaults, PolicyChosenAgainWhileItsBoxIsOpenDoesNotStackBoxes) {
+  Seen().onBox = [&](const BoxCall&) {
+    if (Seen().boxes.size() == 1) {
+      PostCommand(ID_PERFORMANCE);
+      PostCommand(ID_ECONOMY);
+      MSG message;
+      while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&message);
+        ::DispatchMessageA(&message);
+      }
+      PostCommand(ID_CLOSE);
+    }
+  };
+  int status = Run([&](monitor::MonitorDialog&) {
+    port->RefuseRegister(MsrScalingPolicy);
+    PostCommand(ID_ECONOMY);
+  });
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(Seen().nestedBoxes, 0);
+  // The later choices were still sent to the processor, and the mark follows the last one.
+  size_t policyWrites = 0;
+  for (const auto& logged : port->Log()) {
+    if (!logged.isRead && logged.request.msr == MsrScalingPolicy) ++policyWrites;
+  }
+  EXPECT_EQ(policyWrites, 3u);
+}
+
 // A second copy started while the first one runs (here: from inside the first one's run, which
 // holds the mutex) shows its message, reads no settings and leaves the first untouched.
 TEST_F(ReliabilityFaults, SecondCopyDuringTheRunIsTurnedAway) {
