@@ -22,6 +22,8 @@
 #include <cstring>
 #include <string>
 
+#include "ProcessObjects.h"
+
 namespace {
 
 std::string TextOf(HWND hwnd) {
@@ -115,20 +117,6 @@ int WaitFor(const char* title, int ms, bool present) {
   }
 }
 
-DWORD FindProcess(const char* exeName) {
-  HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-  if (snapshot == INVALID_HANDLE_VALUE) return 0;
-  PROCESSENTRY32 entry = {};
-  entry.dwSize = sizeof entry;
-  DWORD found = 0;
-  for (BOOL more = ::Process32First(snapshot, &entry); more && found == 0;
-       more = ::Process32Next(snapshot, &entry)) {
-    if (::lstrcmpiA(entry.szExeFile, exeName) == 0) found = entry.th32ProcessID;
-  }
-  ::CloseHandle(snapshot);
-  return found;
-}
-
 // SystemHandleInformation (16): every handle of every process, one 16-byte entry each on 32-bit.
 struct HandleEntry {
   ULONG ownerPid;
@@ -207,7 +195,7 @@ int main(int argc, char** argv) {
     return during == before + 10 && after == before ? 0 : 1;
   }
   if (verb == "handles" && argc > 2) {
-    DWORD pid = FindProcess(argv[2]);
+    DWORD pid = procstat::FindProcess(argv[2]);
     if (pid == 0) return 1;
     std::printf("pid=%lu handles=%ld\n", pid, CountHandles(pid));
     return 0;
