@@ -16,6 +16,9 @@ check "CPU Information opens" 'probe wait "CPU Information" 5000'
 sleep 0.5
 shot dialogs-cpu-information
 check "its step table lists all ten steps" '[ "$(control_field "CPU Information" 1010 items)" = 10 ]'
+key End
+sleep 0.3
+shot dialogs-cpu-information-last-steps
 check "it names the processor type ZN2730" '[ "$(control_text "CPU Information" 1015)" = ZN2730 ]'
 key Escape
 check "CPU Information closes with Escape" 'probe gone "CPU Information" 5000'
