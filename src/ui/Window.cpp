@@ -2,7 +2,9 @@
 
 namespace ui {
 
-Window::~Window() { Destroy(); }
+Window::~Window() {
+  Destroy();
+}
 
 bool Window::Create(const char* className, DWORD style, int x, int y, int width, int height,
                     HWND parent) {

@@ -18,8 +18,7 @@ class Window {
 
   // Creates the window with a class of this name, registered once with default attributes
   // (class style 0, no cursor, no background brush, no icon).
-  bool Create(const char* className, DWORD style, int x, int y, int width, int height,
-              HWND parent);
+  bool Create(const char* className, DWORD style, int x, int y, int width, int height, HWND parent);
   void Destroy();
 
   // Binds an existing window (a dialog control) without taking over its messages.

@@ -6,8 +6,7 @@ namespace {
 
 using dialogs::ManualSelection;
 
-ManualSelection Make(int lastStep, int maxIndex, int minIndex, int lockMax = 0,
-                     int lockMin = 0) {
+ManualSelection Make(int lastStep, int maxIndex, int minIndex, int lockMax = 0, int lockMin = 0) {
   ManualSelection s;
   s.lastStep = lastStep;
   s.maxIndex = maxIndex;
@@ -53,12 +52,12 @@ TEST(ManualSelectionRules, LimitsSnapBackToEachOther) {
 }
 
 TEST(ManualSelectionRules, CombosTurnOnOnlyTheLockTheirOwnChangeProduces) {
-  ManualSelection s = Make(3, 0, 0); // upper on 0, lower just chosen as 0
+  ManualSelection s = Make(3, 0, 0);  // upper on 0, lower just chosen as 0
   dialogs::OnMinLimitChanged(s);
   EXPECT_EQ(s.lockMax, 1);
   EXPECT_EQ(s.lockMin, 0);
 
-  s = Make(3, 3, 3); // lower on the last step, upper just chosen as the last
+  s = Make(3, 3, 3);  // lower on the last step, upper just chosen as the last
   dialogs::OnMaxLimitChanged(s);
   EXPECT_EQ(s.lockMin, 1);
   EXPECT_EQ(s.lockMax, 0);
@@ -77,8 +76,7 @@ TEST(ManualSelectionRules, WindowWordsCarryLowerThenUpperLevel) {
   StepTable steps;
   steps.lastStep = 3;
   const int32_t levels[] = {100, 66, 33, 0};
-  for (int i = 0; i < 4; ++i)
-    steps.level[i] = levels[i];
+  for (int i = 0; i < 4; ++i) steps.level[i] = levels[i];
   uint32_t low = 7, high = 7;
   ASSERT_TRUE(dialogs::WindowWords(steps, 3, 0, low, high));
   EXPECT_EQ(low, 0u);
@@ -100,4 +98,4 @@ TEST(ManualSelectionRules, IndexesOutsideTheTableWriteNothing) {
   EXPECT_EQ(high, 9u);
 }
 
-} // namespace
+}  // namespace
