@@ -20,6 +20,7 @@
 #include "BaselineTick.h"
 #include "BenchStats.h"
 #include "ProcessObjects.h"
+#include "MemoryStore.h"
 #include "app/Settings.h"
 #include "monitor/MonitorDialog.h"
 #include "processor/WindowsVersion.h"
@@ -33,18 +34,6 @@ namespace {
 
 constexpr int32_t kQuietTimer = 3600000;  // the real timer never fires during a run
 constexpr int kWarmUpTicks = 400;
-
-class MemoryStore : public app::SettingsStore {
- public:
-  int32_t ReadInt(const char*, const char* name, int32_t defaultValue) override {
-    auto found = values_.find(name);
-    return found == values_.end() ? defaultValue : found->second;
-  }
-  void WriteInt(const char*, const char* name, int32_t value) override { values_[name] = value; }
-
- private:
-  std::map<std::string, int32_t> values_;
-};
 
 // The simulated processor as the demo drives it at Timer = 100: each reading of the current
 // state moves its clock on by one period, with a load that turns over now and then.

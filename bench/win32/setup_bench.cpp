@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "BenchStats.h"
+#include "MemoryStore.h"
 #include "app/Settings.h"
 #include "monitor/MonitorDialog.h"
 #include "processor/MsrRequest.h"
@@ -24,18 +25,6 @@
 #include "ui/StartUp.h"
 
 namespace {
-
-class MemoryStore : public app::SettingsStore {
- public:
-  int32_t ReadInt(const char*, const char* name, int32_t defaultValue) override {
-    auto found = values_.find(name);
-    return found == values_.end() ? defaultValue : found->second;
-  }
-  void WriteInt(const char*, const char* name, int32_t value) override { values_[name] = value; }
-
- private:
-  std::map<std::string, int32_t> values_;
-};
 
 // The real Sleep, with the time it actually took.
 int g_sleeps = 0;
