@@ -8,8 +8,9 @@
 
 namespace tray {
 
-static_assert(offsetof(NOTIFYICONDATAA, guidItem) == CSystemTray::IconDataSize,
-              "the shell reads the record up to dwInfoFlags");
+#ifndef _WIN64
+static_assert(CSystemTray::IconDataSize == 488, "the 32-bit version-2 record");
+#endif
 static_assert(sizeof(OSVERSIONINFOA) == 148, "the version query's record size");
 
 UINT CSystemTray::TaskbarCreatedMessage = 0;

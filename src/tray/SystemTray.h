@@ -6,6 +6,8 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <cstddef>
+
 #include "tray/TrayState.h"
 #include "ui/Window.h"
 
@@ -24,9 +26,9 @@ class CSystemTray : public ui::Window {
   static constexpr const char* ClassName = "CSystemTray";
   // Size of the tooltip field, terminator included.
   static constexpr UINT MaxTooltipLength = 128;
-  // The 32-bit version-2 record: every field up to dwInfoFlags. Accepted by every shell since
-  // Windows 2000, and older shells read only the fields they know.
-  static constexpr DWORD IconDataSize = 488;
+  // The version-2 record: every field up to dwInfoFlags (488 bytes on 32-bit Windows). Accepted
+  // by every shell since Windows 2000, and older shells read only the fields they know.
+  static constexpr DWORD IconDataSize = offsetof(NOTIFYICONDATAA, guidItem);
 
   static UINT TaskbarCreatedMessage;
   static UINT DefaultNotifyMessage;

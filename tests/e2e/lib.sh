@@ -2,11 +2,11 @@
 # desktop with xdotool, inspected with the probe helper, the registry and screenshots.
 set -u
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
-BUILD="${VARISTEP_BUILD:-$ROOT/build/windows}"
+. "$ROOT/tools/wine-env"
+vs_wine_target "${VS_WINE_TARGET:-i686}" || exit 1
+BUILD="${VARISTEP_BUILD:-$(vs_build_dir "$VS_WINE_TARGET")}"
 PROBE="${PROBE:-$BUILD/tests/e2e/vs_probe.exe}"
-SHOTS="${SHOTS:-$ROOT/build/e2e}"
-export WINEPREFIX="${WINEPREFIX:-$ROOT/build/wineprefix}"
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+SHOTS="${SHOTS:-$BUILD/e2e}"
 mkdir -p "$SHOTS"
 [ -n "${DISPLAY:-}" ] || { echo "e2e: no display" >&2; exit 1; }
 [ -f "$PROBE" ] || { echo "e2e: no probe at $PROBE" >&2; exit 1; }

@@ -177,7 +177,7 @@ int main(int argc, char** argv) {
     HWND owner = ::FindWindowA(argv[2], nullptr);
     if (owner == nullptr) return 1;
     NOTIFYICONDATAA data = {};
-    data.cbSize = 488;  // the version-2 size Wine's shell accepts
+    data.cbSize = NOTIFYICONDATAA_V2_SIZE;  // the version-2 size Wine's shell accepts
     data.hWnd = owner;
     data.uID = static_cast<UINT>(std::atoi(argv[3]));
     return ::Shell_NotifyIconA(NIM_DELETE, &data) ? 0 : 1;

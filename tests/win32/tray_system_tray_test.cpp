@@ -16,6 +16,9 @@ namespace {
 
 using tray::CSystemTray;
 
+// The version-2 record's size, pinned per target.
+constexpr DWORD kVersion2Size = sizeof(void*) == 8 ? 504 : 488;
+
 struct ShellCall {
   DWORD message;
   DWORD cbSize;
@@ -158,10 +161,10 @@ TEST_F(SystemTrayTest, ConstructionSetsInitialValuesAndMakesNoWindow) {
   ExpectState(tray, TRUE, TRUE, FALSE);
   EXPECT_EQ(tray.Hwnd(), nullptr);
   EXPECT_EQ(tray.TrayMenu(), nullptr);
-  EXPECT_EQ(tray.IconData().cbSize, 488u);
+  EXPECT_EQ(tray.IconData().cbSize, kVersion2Size);
   NOTIFYICONDATAA zero;
   std::memset(&zero, 0, sizeof(zero));
-  zero.cbSize = 488;
+  zero.cbSize = kVersion2Size;
   EXPECT_EQ(std::memcmp(&tray.IconData(), &zero, sizeof(zero)), 0);
 
   OSVERSIONINFOA version = {};
@@ -196,7 +199,7 @@ TEST_F(SystemTrayTest, CreationAddsIconWithTooltipAndLoadsMenu) {
   ASSERT_EQ(g_shell.calls.size(), 1u);
   const ShellCall& add = g_shell.calls[0];
   EXPECT_EQ(add.message, static_cast<DWORD>(NIM_ADD));
-  EXPECT_EQ(add.cbSize, 488u);
+  EXPECT_EQ(add.cbSize, kVersion2Size);
   EXPECT_EQ(add.hWnd, tray.Hwnd());
   EXPECT_EQ(add.uID, 134u);
   EXPECT_EQ(add.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));

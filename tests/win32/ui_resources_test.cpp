@@ -32,8 +32,12 @@ TEST(UiResources, ManifestAsksForCommonControls6AsInvokerAndNoDpiAwareness) {
   ASSERT_FALSE(manifest.empty());
   EXPECT_NE(manifest.find("name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\""),
             std::string::npos);
-  EXPECT_NE(manifest.find("processorArchitecture=\"x86\" publicKeyToken=\"6595b64144ccf1df\""),
-            std::string::npos);
+#ifdef _WIN64
+  const char* const arch = "processorArchitecture=\"amd64\" publicKeyToken=\"6595b64144ccf1df\"";
+#else
+  const char* const arch = "processorArchitecture=\"x86\" publicKeyToken=\"6595b64144ccf1df\"";
+#endif
+  EXPECT_NE(manifest.find(arch), std::string::npos);
   EXPECT_NE(manifest.find("level=\"asInvoker\""), std::string::npos);
   EXPECT_EQ(manifest.find("dpiAware"), std::string::npos);
   EXPECT_EQ(manifest.find("dpiAwareness"), std::string::npos);

@@ -1,0 +1,3 @@
+# 32-bit Windows: the build that ships.
+set(VS_MINGW_ARCH i686)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)
