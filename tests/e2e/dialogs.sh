@@ -30,6 +30,8 @@ sleep 0.5
 shot dialogs-manual-selection
 check "its upper-limit list holds ten steps" '[ "$(control_field "Manual Selection" 1026 count)" = 10 ]'
 check "its lower-limit list holds ten steps" '[ "$(control_field "Manual Selection" 1027 count)" = 10 ]'
+# Without Wine's own fonts a wider stand-in clips the labels ("Max Limit:" shows "Max").
+check "\"Max Limit:\" fits its label in the dialogs' font" 'probe fits "Manual Selection" "Max Limit:"'
 key Escape
 check "Manual Selection closes with Escape" 'probe gone "Manual Selection" 5000'
 

@@ -12,6 +12,9 @@
 //   probe handles <exe name>      kernel handles the running program holds, as the wineserver
 //                                 lists them (GetProcessHandleCount gives 0 under Wine);
 //                                 "handles self-check" proves the count follows ten events
+//   probe fits <title> <text>     whether the control showing <text> in that window is wide
+//                                 enough for it in MS Sans Serif 8, the dialogs' font; prints
+//                                 the text's width and the control's, exit status 0 when it fits
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
@@ -150,6 +153,42 @@ long CountHandles(DWORD pid) {
   return -1;
 }
 
+struct TextSearch {
+  const char* text;
+  HWND found;
+};
+
+BOOL CALLBACK FindChildText(HWND hwnd, LPARAM param) {
+  auto* search = reinterpret_cast<TextSearch*>(param);
+  if (TextOf(hwnd) != search->text) return TRUE;
+  search->found = hwnd;
+  return FALSE;
+}
+
+// The dialogs' font is named in their templates; made here at 96 DPI in the same prefix, it maps
+// to the same face the program gets, or to the same wider stand-in when Wine's fonts are missing.
+int Fits(const char* title, const char* text) {
+  HWND top = FindTitle(title);
+  if (top == nullptr) return 2;
+  TextSearch search = {text, nullptr};
+  ::EnumChildWindows(top, FindChildText, reinterpret_cast<LPARAM>(&search));
+  if (search.found == nullptr) return 2;
+  RECT client;
+  ::GetClientRect(search.found, &client);
+  HDC dc = ::GetDC(nullptr);
+  HFONT font = ::CreateFontA(-::MulDiv(8, ::GetDeviceCaps(dc, LOGPIXELSY), 72), 0, 0, 0, FW_NORMAL,
+                             FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "MS Sans Serif");
+  HGDIOBJ old = ::SelectObject(dc, font);
+  SIZE size = {0, 0};
+  ::GetTextExtentPoint32A(dc, text, static_cast<int>(std::strlen(text)), &size);
+  ::SelectObject(dc, old);
+  ::DeleteObject(font);
+  ::ReleaseDC(nullptr, dc);
+  std::printf("%ld %ld\n", size.cx, client.right);
+  return size.cx <= client.right ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -165,6 +204,7 @@ int main(int argc, char** argv) {
     if (hwnd == nullptr) return 1;
     return ::PostMessageA(hwnd, WM_COMMAND, static_cast<WPARAM>(std::atoi(argv[3])), 0) ? 0 : 1;
   }
+  if (verb == "fits" && argc > 3) return Fits(argv[2], argv[3]);
   if (verb == "rect" && argc > 2) {
     HWND hwnd = FindTitle(argv[2]);
     if (hwnd == nullptr) return 1;
