@@ -1,6 +1,7 @@
 // VaristepDemo.exe: the same program on the simulated processor, whose load is this machine's.
 #include <windows.h>
 
+#include "app/HostLoadReader.h"
 #include "app/MonitorApp.h"
 #include "processor/WindowsVersion.h"
 #include "sim/SimDriverPort.h"
@@ -12,12 +13,8 @@ void SleepMs(uint32_t ms) {
   ::Sleep(ms);
 }
 
-uint64_t FileTimeTicks(const FILETIME& t) {
-  return (static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
-}
-
-// Feeds the simulated processor with the host's real CPU load and time just before the program
-// reads the current frequency, so the chart moves when the machine works.
+// Feeds the simulated processor with the host's real CPU load (its busiest processor's) and time
+// just before the program reads the current frequency, so the chart moves when the machine works.
 class HostLoadCpuid : public CpuidSource {
  public:
   explicit HostLoadCpuid(sim::SimProcessor& processor)
@@ -38,25 +35,15 @@ class HostLoadCpuid : public CpuidSource {
   static constexpr DWORD kSamplePeriodMs = 250;
 
   void SampleLoad() {
-    FILETIME idle, kernel, user;
     lastSample_ = ::GetTickCount();
-    if (!::GetSystemTimes(&idle, &kernel, &user)) return;
-    uint64_t idleTicks = FileTimeTicks(idle);
-    uint64_t busyTicks = FileTimeTicks(kernel) + FileTimeTicks(user);  // kernel includes idle
-    uint64_t total = busyTicks - lastTotal_;
-    uint64_t idled = idleTicks - lastIdle_;
-    if (lastTotal_ != 0 && total > 0 && idled <= total) {
-      processor_.SetLoad(static_cast<int>(100 - idled * 100 / total));
-    }
-    lastTotal_ = busyTicks;
-    lastIdle_ = idleTicks;
+    int load = load_.Sample(static_cast<uint32_t>(lastSample_ - start_));
+    if (load >= 0) processor_.SetLoad(load);
   }
 
   sim::SimProcessor& processor_;
   DWORD start_;
   DWORD lastSample_ = 0;
-  uint64_t lastTotal_ = 0;
-  uint64_t lastIdle_ = 0;
+  app::HostLoadReader load_;
 };
 
 }  // namespace
@@ -65,6 +52,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   static sim::SimProcessor processor(sim::Profile::Default);
   static HostLoadCpuid cpuid(processor);
   static sim::SimDriverPort driverPort(processor);
+  // The VxD exists only on the 9x family and the NT driver only on NT: set-up must pick the path
+  // of the system it runs on.
+  driverPort.InstallOnly(ReadWindowsVersion().platformId < VER_PLATFORM_WIN32_NT ? DevicePath9x
+                                                                                 : DevicePathNt);
   static sim::SimPci pci(processor);
   monitor::ProcessorPlatform platform = {&cpuid, &driverPort, &pci, &SleepMs, &ReadWindowsVersion};
   return app::RunProgram(platform);

@@ -16,6 +16,10 @@ constexpr uint32_t ErrorInvalidFunction = 1;
 
 DeviceHandle SimDriverPort::Open(const char* path, uint32_t flagsAndAttributes) {
   uint32_t code = 0;
+  if (path != nullptr && installedOnly_ != nullptr && std::strcmp(path, installedOnly_) != 0) {
+    lastError_ = ErrorFileNotFound;
+    return InvalidDevice();
+  }
   if (path != nullptr && std::strcmp(path, DevicePathNt) == 0) {
     code = ControlCodeNt;
   } else if (path != nullptr && std::strcmp(path, DevicePath9x) == 0) {

@@ -16,7 +16,8 @@ class SimDriverPort : public DriverPort {
  public:
   explicit SimDriverPort(SimProcessor& processor) : processor_(processor) {}
 
-  // The 9x and NT device paths open; anything else fails with error 2 (file not found).
+  // The 9x and NT device paths open (only the installed one, after InstallOnly); anything else
+  // fails with error 2 (file not found).
   DeviceHandle Open(const char* path, uint32_t flagsAndAttributes) override;
   uint32_t LastError() override { return lastError_; }
   // A request needs an open device, the control code of the path that opened it and a 12-byte
@@ -24,6 +25,9 @@ class SimDriverPort : public DriverPort {
   bool Control(DeviceHandle device, uint32_t code, const void* in, uint32_t inSize, void* out,
                uint32_t outSize, uint32_t* bytesReturned) override;
   bool Close(DeviceHandle device) override;
+
+  // As on a real machine, where only the running system's driver is installed.
+  void InstallOnly(const char* path) { installedOnly_ = path; }
 
   // Fault plan. Requests count every Control call from 1, refused ones included.
   void RefuseRequest(uint32_t number) { refusedNumbers_.insert(number); }
@@ -50,6 +54,7 @@ class SimDriverPort : public DriverPort {
   };
 
   SimProcessor& processor_;
+  const char* installedOnly_ = nullptr;
   std::vector<Device> devices_;
   uint32_t lastError_ = 0;
   uint32_t openError_ = 0;

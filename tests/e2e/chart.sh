@@ -7,11 +7,6 @@ stop_all
 clear_settings VaristepDemo
 set_setting VaristepDemo ShowMinMax 1
 
-count_colour() {  # count_colour <shot> <hex colour> <geometry>
-  /usr/bin/convert "$SHOTS/$1.png" -crop "$3" +repage -fill black +opaque "$2" -fill white \
-    -opaque "$2" -format "%[fx:round(mean*w*h)]" info: 2>/dev/null
-}
-
 start VaristepDemo
 check "the window appears" 'probe wait "Varistep Monitor" 15000'
 sleep 5

@@ -80,17 +80,27 @@ tray_double_click() {
   sleep 0.8
 }
 
+# The screen rectangle "left,top,right,bottom" of a control of the visible window with this title:
+# control_rect <title> <id>
+control_rect() {
+  probe list | awk -v t="title=\"$1\"" -v id="child id=$2 " '
+    index($0, "window ") == 1 { inside = index($0, t) > 0 && index($0, "visible=1") > 0 && !index($0, "tooltips_class32"); next }
+    inside && index($0, id) && match($0, /rect=[-0-9]+,[-0-9]+,[-0-9]+,[-0-9]+/) {
+      print substr($0, RSTART + 5, RLENGTH - 5); exit }'
+}
 # Clicks the middle of a control of the visible window with this title: click_control <title> <id>
 click_control() {
   local rect
-  rect=$(probe list | awk -v t="title=\"$1\"" -v id="child id=$2 " '
-    index($0, "window ") == 1 { inside = index($0, t) > 0 && index($0, "visible=1") > 0 && !index($0, "tooltips_class32"); next }
-    inside && index($0, id) && match($0, /rect=[-0-9]+,[-0-9]+,[-0-9]+,[-0-9]+/) {
-      print substr($0, RSTART + 5, RLENGTH - 5); exit }')
+  rect=$(control_rect "$1" "$2")
   [ -n "$rect" ] || return 1
   IFS=, read -r l t r b <<<"$rect"
   xdotool mousemove $(((l + r) / 2)) $(((t + b) / 2)) click 1
   sleep 0.3
+}
+# Pixels of one colour in a part of a screenshot: count_colour <shot> <hex colour> <geometry>
+count_colour() {
+  /usr/bin/convert "$SHOTS/$1.png" -crop "$3" +repage -fill black +opaque "$2" -fill white \
+    -opaque "$2" -format "%[fx:round(mean*w*h)]" info: 2>/dev/null
 }
 # The text of a control of the visible window with this title: control_text <title> <id>
 control_text() {

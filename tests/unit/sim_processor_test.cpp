@@ -7,6 +7,7 @@
 #include "processor/DriverLink.h"
 #include "processor/DriverPath.h"
 #include "processor/Setup.h"
+#include "sim/HostLoad.h"
 #include "sim/SimDriverPort.h"
 #include "sim/SimProcessor.h"
 
@@ -179,6 +180,12 @@ TEST(SimDriver, OpensOnlyTheTwoDevicePaths) {
   EXPECT_EQ(port.OpenFlags(), 0x04000000u);
   EXPECT_EQ(port.Open("\\\\.\\Other", 0), InvalidDevice());
   EXPECT_EQ(port.LastError(), 2u);
+  // With only the 9x driver installed, the NT path is not found.
+  port.InstallOnly("\\\\.\\stpvxd.vxd");
+  EXPECT_EQ(port.Open("\\\\.\\I2CDev", 0), InvalidDevice());
+  EXPECT_EQ(port.LastError(), 2u);
+  EXPECT_NE(port.Open("\\\\.\\stpvxd.vxd", 0x04000000), InvalidDevice());
+  port.InstallOnly(nullptr);
 
   DriverLink link(port);
   SetupOutcome outcome = OpenDriver(link, DriverPath{"\\\\.\\NoSuch", 0x9C40E804, 0, 1});
@@ -356,6 +363,45 @@ TEST(SimClock, AJumpOfHoursSettlesWithoutReplayingEveryPeriod) {
   processor.SetLoad(0);
   processor.AdvanceClock(uint64_t{1} << 40);
   EXPECT_EQ(processor.CurrentStep(), static_cast<int>(processor.Config().steps.size()) - 1);
+}
+
+}  // namespace
+
+namespace {
+
+// Four processors over one second: the first one busy throughout, the other three idle.
+TEST(HostLoad, OneBusyProcessorOfFourTakesTheSimulatedProcessorToTheTop) {
+  sim::ProcessorTimes start[4] = {{0, 0}, {0, 0}, {0, 0}, {0, 0}};
+  sim::ProcessorTimes later[4] = {{0, 1000}, {1000, 1000}, {1000, 1000}, {1000, 1000}};
+  sim::BusiestLoad load;
+  EXPECT_EQ(load.Update(start, 4), -1);  // nothing to compare with yet
+  const int busiest = load.Update(later, 4);
+  EXPECT_EQ(busiest, 100);  // the average would be 25 %, below the processor's threshold
+
+  for (bool performance : {true, false}) {
+    sim::SimProcessor processor;
+    processor.SetLoad(0);
+    processor.AdvanceClock(2000);
+    ASSERT_TRUE(processor.WriteMsr(MsrScalingPolicy, performance ? 1 : 0, 0));
+    processor.SetLoad(busiest);
+    processor.AdvanceClock(2000);  // Economy climbs a step per period
+    EXPECT_EQ(processor.CurrentStep(), 0) << performance;
+  }
+}
+
+TEST(HostLoad, BadReadingsGiveNoLoadInsteadOfAWrongOne) {
+  sim::BusiestLoad load;
+  const sim::ProcessorTimes a[2] = {{500, 1000}, {500, 1000}};
+  load.Update(a, 2);
+  const sim::ProcessorTimes same[2] = {{500, 1000}, {500, 1000}};
+  EXPECT_EQ(load.Update(same, 2), -1);  // no time passed
+  const sim::ProcessorTimes backwards[2] = {{100, 200}, {100, 200}};
+  EXPECT_EQ(load.Update(backwards, 2), -1);
+  const sim::ProcessorTimes idleBeyondTotal[2] = {{900, 300}, {150, 300}};
+  EXPECT_EQ(load.Update(idleBeyondTotal, 2), 50);  // the first is skipped, the second counts
+  const sim::ProcessorTimes fewer[1] = {{200, 400}};
+  EXPECT_EQ(load.Update(fewer, 1), -1);  // a processor went away: start again
+  EXPECT_EQ(load.Update(nullptr, 0), -1);
 }
 
 }  // namespace
