@@ -17,7 +17,6 @@ namespace monitor {
 namespace {
 
 constexpr UINT kAlwaysOnTopFlags = SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE;
-constexpr int kWindowsXp = 3;
 
 constexpr const char* kXpNoticeText =
     "In order to change the Varistep minimum or maximum setting,\n"
@@ -96,7 +95,7 @@ INT_PTR MonitorDialog::OnManualSelection(WPARAM, LPARAM) {
     dialog.minIndex = steps.minStep;
     if (dialog.DoModal() == IDOK) {
       // Only informs: the window is written after either answer.
-      if (processor.osKind == kWindowsXp) {
+      if (processor.osKind == OsKind::WindowsXp) {
         ui::ShowMessageBox(Hwnd(), kXpNoticeText, kXpNoticeCaption, MB_OKCANCEL);
       }
       uint32_t low = 0;

@@ -6,6 +6,9 @@
 
 struct ProcessorState;
 
+// The Windows family and version class, decided once from the version fields.
+enum class OsKind : int { Windows9x = 0, OtherNt = 1, Windows2000 = 2, WindowsXp = 3 };
+
 struct VersionFields {
   uint32_t platformId, major, minor;
 };
@@ -14,7 +17,7 @@ struct DriverPath {
   const char* path;
   uint32_t controlCode;
   uint32_t openFlags;
-  int osKind;
+  OsKind osKind;
 };
 
 constexpr const char* DevicePath9x = "\\\\.\\stpvxd.vxd";

@@ -4,13 +4,13 @@
 
 #include <cstdint>
 
+#include "processor/DriverPath.h"
 #include "processor/Tables.h"
 
 struct ProcessorState {
   bool hasVaristep = true;
   bool hasStepRegisters = true;
-  // 0 Windows 9x family, 1 other NT family, 2 Windows 2000, 3 Windows XP.
-  int osKind = 0;
+  OsKind osKind = OsKind::Windows9x;
   VoltageTable voltageTable = VoltageTable::A;
   uint32_t frequencyBits = 0;
   uint32_t voltageBits = 0;

@@ -63,7 +63,7 @@ bool ByRegisters(RegisterIo& io, StepTable& steps) {
   return true;
 }
 
-bool BySweep(RegisterIo& io, CpuidSource& cpuid, const PciSource* pci, SleepFn sleep, int osKind,
+bool BySweep(RegisterIo& io, CpuidSource& cpuid, const PciSource* pci, SleepFn sleep, OsKind osKind,
              StepTable& steps) {
   int32_t count = 0;
   uint32_t lastLevel = 0;
@@ -100,7 +100,7 @@ bool BySweep(RegisterIo& io, CpuidSource& cpuid, const PciSource* pci, SleepFn s
     if (!io.WriteRegister(MsrScalingWindow, pinned, pinned)) return false;
     Wait(sleep, SweepSettleMs);
     // Port I/O to PCI space is only allowed on the 9x family; elsewhere the dividers stay 0.
-    if (osKind == 0 && pci != nullptr) {
+    if (osKind == OsKind::Windows9x && pci != nullptr) {
       uint32_t dword = pci->ReadConfigDword(PciDividerAddress);
       steps.cdDivider[i] = (dword >> 20) & 0xF;
       steps.cdFrequencyMHz[i] = Divide(steps.frequencyMHz[i], steps.cdDivider[i]);

@@ -127,7 +127,7 @@ inline const char* FuzzProcessorSetup(const uint8_t* data, size_t size) {
   sim::SimProcessor processor(static_cast<sim::Profile>(in.Below(kProfiles)));
   TamperedProcessor cpu(processor, in);
   ProcessorState state;
-  state.osKind = in.Below(4);
+  state.osKind = static_cast<OsKind>(in.Below(4));
   cpu.pciWord = in.Word();
   const PciSource* pci = (in.Byte() & 1) != 0 ? &cpu : nullptr;
   ProcessorInfo info;

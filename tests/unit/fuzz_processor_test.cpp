@@ -156,7 +156,7 @@ TEST(FuzzProcessor, RandomHardwareNeverBreaksTheTable) {
     RandomProcessor cpu(rng);
     ProcessorInfo info;
     ProcessorState state;
-    state.osKind = static_cast<int>(rng() % 4);
+    state.osKind = static_cast<OsKind>(rng() % 4);
     cpu.pciWord = static_cast<uint32_t>(rng());
     const PciSource* pci = rng() % 3 == 0 ? nullptr : &cpu;
 

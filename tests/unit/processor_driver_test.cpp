@@ -58,8 +58,8 @@ class RecordingPort : public DriverPort {
   std::vector<DeviceHandle> closed;
 };
 
-const DriverPath ntPath = {"\\\\.\\I2CDev", 0x9C40E804, 0, 3};
-const DriverPath vxdPath = {"\\\\.\\stpvxd.vxd", 1, 0x04000000, 0};
+const DriverPath ntPath = {"\\\\.\\I2CDev", 0x9C40E804, 0, OsKind::WindowsXp};
+const DriverPath vxdPath = {"\\\\.\\stpvxd.vxd", 1, 0x04000000, OsKind::Windows9x};
 
 TEST(DriverPath, PlatformIdAndVersionChooseThePath) {
   struct Case {
@@ -67,7 +67,7 @@ TEST(DriverPath, PlatformIdAndVersionChooseThePath) {
     const char* path;
     uint32_t code;
     uint32_t flags;
-    int osKind;
+    int osKind;  // 0 9x, 1 other NT, 2 Windows 2000, 3 XP
   };
   const Case cases[] = {
       {{0, 3, 10}, "\\\\.\\stpvxd.vxd", 1, 0x04000000, 0},
@@ -88,12 +88,12 @@ TEST(DriverPath, PlatformIdAndVersionChooseThePath) {
     EXPECT_STREQ(path.path, c.path);
     EXPECT_EQ(path.controlCode, c.code);
     EXPECT_EQ(path.openFlags, c.flags);
-    EXPECT_EQ(path.osKind, c.osKind);
+    EXPECT_EQ(static_cast<int>(path.osKind), c.osKind);
 
     ProcessorState state;
-    state.osKind = 99;
+    state.osKind = static_cast<OsKind>(99);
     ChooseDriverPath(c.version, state);
-    EXPECT_EQ(state.osKind, c.osKind);
+    EXPECT_EQ(static_cast<int>(state.osKind), c.osKind);
   }
 }
 

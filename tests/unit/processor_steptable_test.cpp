@@ -154,7 +154,7 @@ struct Built {
   ProcessorInfo info;
 };
 
-Built Build(FakeProcessor& cpu, const PciSource* pci = nullptr, int osKind = 0,
+Built Build(FakeProcessor& cpu, const PciSource* pci = nullptr, OsKind osKind = OsKind::Windows9x,
             VoltageTable table = VoltageTable::B) {
   Built b;
   b.state.osKind = osKind;
@@ -410,12 +410,12 @@ TEST(Sweep, DividersComeFromPciOnlyOnThe9xFamily) {
   FakeProcessor cpu;
   cpu.stepRegisters = false;
   FakePci pci(cpu);
-  Built b = Build(cpu, &pci, 0);
+  Built b = Build(cpu, &pci, OsKind::Windows9x);
   ASSERT_TRUE(b.outcome.IsOk());
   ExpectTenSteps(b.steps, true);
   EXPECT_EQ(pci.addresses, std::vector<uint32_t>(10, 0x800000FC));
 
-  for (int osKind : {1, 2, 3}) {
+  for (OsKind osKind : {OsKind::OtherNt, OsKind::Windows2000, OsKind::WindowsXp}) {
     FakeProcessor nt;
     nt.stepRegisters = false;
     FakePci ntPci(nt);
@@ -431,7 +431,7 @@ TEST(Sweep, ZeroPciNibblesGiveZeroFrequencies) {
   cpu.stepRegisters = false;
   for (Step& s : cpu.steps) s.cd = s.sd = 0;
   FakePci pci(cpu);
-  Built b = Build(cpu, &pci, 0);
+  Built b = Build(cpu, &pci, OsKind::Windows9x);
   ASSERT_TRUE(b.outcome.IsOk());
   for (int i = 0; i < 10; ++i) {
     EXPECT_EQ(b.steps.cdFrequencyMHz[i], 0u);
@@ -475,7 +475,7 @@ Built Bitmaps(const std::vector<Step>& steps, VoltageTable table) {
   FakeProcessor cpu;
   cpu.steps = steps;
   cpu.reportedLast = static_cast<uint32_t>(steps.size() - 1);
-  return Build(cpu, nullptr, 0, table);
+  return Build(cpu, nullptr, OsKind::Windows9x, table);
 }
 
 TEST(Bitmaps, EveryTableFrequencySetsItsOwnBit) {
@@ -511,7 +511,7 @@ TEST(Bitmaps, TwoStepsOnOneEntrySetTheBitOnce) {
 
 TEST(Bitmaps, DefaultTenStepsOnTableB) {
   FakeProcessor cpu;
-  Built b = Build(cpu, nullptr, 0, VoltageTable::B);
+  Built b = Build(cpu, nullptr, OsKind::Windows9x, VoltageTable::B);
   EXPECT_EQ(b.info.frequencyBitmap, "0x01555540");
   // 0.975, 1.05, 1.1, 1.2, 1.3, 1.4, 1.45, 1.5, 1.55, 1.6 V
   EXPECT_EQ(b.info.voltageBitmap, "0x1f568000");

@@ -62,7 +62,7 @@ TEST(SimSetUp, DefaultProfileIdentifiesAndBuildsTenSteps) {
   EXPECT_EQ(s.info.serialNumber, "0x000005431a2b3c4d5e6f7081");
   EXPECT_EQ(s.state.voltageTable, VoltageTable::B);
   EXPECT_TRUE(s.state.hasStepRegisters);
-  EXPECT_EQ(s.state.osKind, 3);
+  EXPECT_EQ(s.state.osKind, OsKind::WindowsXp);
   EXPECT_TRUE(s.performance);
 
   ASSERT_EQ(s.steps.lastStep, 9);
@@ -188,7 +188,8 @@ TEST(SimDriver, OpensOnlyTheTwoDevicePaths) {
   port.InstallOnly(nullptr);
 
   DriverLink link(port);
-  SetupOutcome outcome = OpenDriver(link, DriverPath{"\\\\.\\NoSuch", 0x9C40E804, 0, 1});
+  SetupOutcome outcome =
+      OpenDriver(link, DriverPath{"\\\\.\\NoSuch", 0x9C40E804, 0, OsKind::OtherNt});
   EXPECT_EQ(outcome.message, "Unable to open VxD, Error code: 2\n");
 
   port.FailOpen(50);

@@ -105,7 +105,7 @@ TEST_F(MonitorSetup, StepRegisterProfileSendsTheRequestTableInOrder) {
   ExpectWindowRequestPrepared();
   EXPECT_EQ(port->OpenFlags(), OpenFlagsNt);
   EXPECT_EQ(dialog->driver.controlCode, ControlCodeNt);
-  EXPECT_EQ(dialog->processor.osKind, 3);
+  EXPECT_EQ(dialog->processor.osKind, OsKind::WindowsXp);
   EXPECT_EQ(dialog->steps.lastStep, 9);
   EXPECT_EQ(dialog->steps.frequencyMHz[0], 1000);
   EXPECT_EQ(dialog->steps.frequencyMHz[9], 400);
