@@ -222,7 +222,7 @@ int main(int argc, char** argv) {
   if (ticks < 10) ticks = 10;
 
   ui::StartUp();
-  tray::CSystemTray::RegisterMessages();
+  ui::StartUp();
   sim::SimProcessor processor(sim::Profile::Default);
   VaryingLoadCpuid cpuid(processor);
   sim::SimDriverPort port(processor);

@@ -97,7 +97,7 @@ int main(int argc, char** argv) {
   int runs = argc > 1 ? std::atoi(argv[1]) : 5;
   if (runs < 1) runs = 1;
   ui::StartUp();
-  tray::CSystemTray::RegisterMessages();
+  ui::StartUp();
 
   TimeSetUp(sim::Profile::Default);  // first window of the process: class and font set-up
   std::vector<double> sweep, overFloor, overshoot, plain, writes;

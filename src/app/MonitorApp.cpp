@@ -31,7 +31,6 @@ int MonitorApp::Run(const monitor::ProcessorPlatform& platform, SettingsStore& s
 
 int RunProgram(const monitor::ProcessorPlatform& platform) {
   ui::StartUp();
-  tray::CSystemTray::RegisterMessages();
   RegistryStore store(kCompanyKey, ui::AppName());
   MonitorApp application;
   return application.Run(platform, store);

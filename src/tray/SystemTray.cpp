@@ -4,17 +4,15 @@
 #include <cstring>
 #include <vector>
 
+#include "processor/WindowsVersion.h"
 #include "ui/App.h"
+#include "ui/StartUp.h"
 
 namespace tray {
 
 #ifndef _WIN64
 static_assert(CSystemTray::IconDataSize == 488, "the 32-bit version-2 record");
 #endif
-static_assert(sizeof(OSVERSIONINFOA) == 148, "the version query's record size");
-
-UINT CSystemTray::TaskbarCreatedMessage = 0;
-UINT CSystemTray::DefaultNotifyMessage = 0;
 
 namespace {
 
@@ -31,14 +29,6 @@ bool IsAnsiLeadByte(unsigned char byte) {
 constexpr UINT kNoMenuItem = static_cast<UINT>(-1);
 
 }  // namespace
-
-void CSystemTray::RegisterMessages() {
-  if (TaskbarCreatedMessage == 0)
-    TaskbarCreatedMessage = ::RegisterWindowMessageA("TaskbarCreated");
-  if (DefaultNotifyMessage == 0) {
-    DefaultNotifyMessage = ::RegisterWindowMessageA("CSystemTray::TrayNotify");
-  }
-}
 
 void CSystemTray::SetShellNotify(ShellNotifyFn notify) {
   g_shellNotify = notify != nullptr ? notify : &RealShellNotify;
@@ -57,12 +47,9 @@ CSystemTray::CSystemTray()
   std::memset(&iconData, 0, sizeof(iconData));
   iconData.cbSize = IconDataSize;
 
-  // A failed query leaves the zeroed fields, which read as an old shell.
-  OSVERSIONINFOA version;
-  std::memset(&version, 0, sizeof(version));
-  version.dwOSVersionInfoSize = sizeof(version);
-  ::GetVersionExA(&version);
-  extendedShell = IsExtendedShell(version.dwPlatformId, version.dwMajorVersion) ? TRUE : FALSE;
+  // A failed query reads as platform 0, an old shell.
+  const VersionFields version = ReadWindowsVersion();
+  extendedShell = IsExtendedShell(version.platformId, version.major) ? TRUE : FALSE;
 }
 
 CSystemTray::~CSystemTray() {
@@ -96,9 +83,7 @@ BOOL CSystemTray::CreateTrayIcon(HWND parent, UINT callbackMessage, const char* 
                                  UINT id, BOOL startHidden, const char* balloonText,
                                  const char* balloonTitle, DWORD balloonFlags,
                                  UINT balloonTimeoutSeconds) {
-  // Start-up normally registered both already; a zero id would alias WM_NULL.
-  RegisterMessages();
-  if (callbackMessage == 0) callbackMessage = DefaultNotifyMessage;
+  if (callbackMessage == 0) callbackMessage = ui::DefaultTrayNotifyMessage();
 
   // A second creation keeps the window it already has. A failed creation is not fatal: the icon
   // can still be registered for a parent window.
@@ -318,7 +303,7 @@ LRESULT CSystemTray::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     if (wParam == SPI_SETWORKAREA) ReinstallTrayIcon();
     return result;
   }
-  if (TaskbarCreatedMessage != 0 && message == TaskbarCreatedMessage) {
+  if (message == ui::TaskbarCreatedMessage()) {
     return ReinstallTrayIcon();
   }
   return Window::WindowProc(message, wParam, lParam);

@@ -30,11 +30,6 @@ class CSystemTray : public ui::Window {
   // by every shell since Windows 2000, and older shells read only the fields they know.
   static constexpr DWORD IconDataSize = offsetof(NOTIFYICONDATAA, guidItem);
 
-  static UINT TaskbarCreatedMessage;
-  static UINT DefaultNotifyMessage;
-
-  // Registers "TaskbarCreated" and "CSystemTray::TrayNotify". Safe to call any number of times.
-  static void RegisterMessages();
   // nullptr restores the real Shell_NotifyIconA.
   static void SetShellNotify(ShellNotifyFn notify);
 
@@ -44,8 +39,8 @@ class CSystemTray : public ui::Window {
   CSystemTray& operator=(const CSystemTray&) = delete;
 
   // Creates the tray window, adds the icon and loads the menu resource numbered like the icon.
-  // A callbackMessage of 0 means DefaultNotifyMessage. Returns the add's result, or TRUE when the
-  // icon starts hidden on a shell that cannot hide icons and no add is made.
+  // A callbackMessage of 0 means ui::DefaultTrayNotifyMessage(). Returns the add's result, or TRUE
+  // when the icon starts hidden on a shell that cannot hide icons and no add is made.
   BOOL CreateTrayIcon(HWND parent, UINT callbackMessage, const char* tooltip, HICON icon, UINT id,
                       BOOL startHidden = FALSE, const char* balloonText = nullptr,
                       const char* balloonTitle = nullptr, DWORD balloonFlags = 0,

@@ -253,7 +253,7 @@ class MonitorFixture : public ::testing::Test {
     Seen() = Recorder();
     Version() = VersionFields{2, 5, 1};
     ui::StartUp();
-    tray::CSystemTray::RegisterMessages();
+    ui::StartUp();
     tray::CSystemTray::SetShellNotify(&RecordShell);
     ui::SetMessageBoxHook(&RecordBox);
     ui::Dialog::SetInitHook(&RecordDialog);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/StartUp.h"
 #include "monitor_fixture.h"
 
 namespace monitor_test {
@@ -385,7 +386,7 @@ TEST_F(ReliabilityFaults, RestartedShellGetsTheLatestSpeedIcon) {
     PinLevel(0);  // the slowest step: the all-yellow picture
     for (int i = 0; i < 3; ++i) ::SendMessageA(w.Hwnd(), WM_TIMER, monitor::SampleTimer, 0);
     lastShown = w.tray.IconData().hIcon;
-    ::SendMessageA(w.tray.Hwnd(), tray::CSystemTray::TaskbarCreatedMessage, 0, 0);
+    ::SendMessageA(w.tray.Hwnd(), ui::TaskbarCreatedMessage(), 0, 0);
     PostCommand(ID_CLOSE);
   });
   EXPECT_EQ(status, 0);

@@ -1,5 +1,6 @@
 // The tray icon manager against Wine's own notification area (the test prefix runs in a virtual
 // desktop with a taskbar).
+#include "ui/StartUp.h"
 #include "tray/SystemTray.h"
 
 #include <gtest/gtest.h>
@@ -51,7 +52,7 @@ TEST(SystemTrayRealShell, AddModifyDelete) {
     EXPECT_FALSE(::Shell_NotifyIconA(NIM_MODIFY, &probe));
 
     // And it can be added again.
-    EXPECT_EQ(::SendMessageA(tray.Hwnd(), CSystemTray::TaskbarCreatedMessage, 0, 0), 1);
+    EXPECT_EQ(::SendMessageA(tray.Hwnd(), ui::TaskbarCreatedMessage(), 0, 0), 1);
     EXPECT_TRUE(tray.Removed());  // removed icons are not re-added
     ASSERT_TRUE(tray.CreateTrayIcon(nullptr, tray::TrayNotifyMessage, "Varistep Monitor", first,
                                     IDR_TRAY_MENU));

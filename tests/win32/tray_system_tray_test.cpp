@@ -1,6 +1,7 @@
 // The tray icon manager against a fake shell that records every call and behaves like the real
 // notification area: an add fails while the taskbar is down or when the icon is already there,
 // and a modify or delete needs a registered icon.
+#include "ui/StartUp.h"
 #include "tray/SystemTray.h"
 
 #include <gtest/gtest.h>
@@ -130,7 +131,7 @@ class SystemTrayTest : public ::testing::Test {
   void SetUp() override {
     g_shell = FakeShell();
     CSystemTray::SetShellNotify(&FakeNotify);
-    CSystemTray::RegisterMessages();
+    ui::StartUp();
     ASSERT_NE(kIconA, nullptr);
     ASSERT_NE(kIconB, nullptr);
     ASSERT_NE(kIconA, kIconB);
@@ -177,11 +178,11 @@ TEST_F(SystemTrayTest, ConstructionSetsInitialValuesAndMakesNoWindow) {
 }
 
 TEST_F(SystemTrayTest, MessagesRegisterOnceWithTheirSystemIds) {
-  const UINT taskbarCreated = CSystemTray::TaskbarCreatedMessage;
-  const UINT notify = CSystemTray::DefaultNotifyMessage;
-  CSystemTray::RegisterMessages();
-  EXPECT_EQ(CSystemTray::TaskbarCreatedMessage, taskbarCreated);
-  EXPECT_EQ(CSystemTray::DefaultNotifyMessage, notify);
+  const UINT taskbarCreated = ui::TaskbarCreatedMessage();
+  const UINT notify = ui::DefaultTrayNotifyMessage();
+  ui::StartUp();
+  EXPECT_EQ(ui::TaskbarCreatedMessage(), taskbarCreated);
+  EXPECT_EQ(ui::DefaultTrayNotifyMessage(), notify);
   EXPECT_EQ(taskbarCreated, ::RegisterWindowMessageA("TaskbarCreated"));
   EXPECT_EQ(notify, ::RegisterWindowMessageA("CSystemTray::TrayNotify"));
   EXPECT_GE(notify, 0xC000u);
@@ -250,7 +251,7 @@ TEST_F(SystemTrayTest, ZeroCallbackUsesTheRegisteredDefaultAndParentReceivesNoti
   CSystemTray tray;
   EXPECT_TRUE(tray.CreateTrayIcon(parent.Hwnd(), 0, "tip", kIconA, 134));
   ASSERT_EQ(g_shell.calls.size(), 1u);
-  EXPECT_EQ(g_shell.calls[0].callback, CSystemTray::DefaultNotifyMessage);
+  EXPECT_EQ(g_shell.calls[0].callback, ui::DefaultTrayNotifyMessage());
   EXPECT_EQ(g_shell.calls[0].hWnd, parent.Hwnd());
   EXPECT_NE(tray.Hwnd(), nullptr);
 }
@@ -334,7 +335,7 @@ TEST_F(SystemTrayTest, RemoveTwiceCallsTheShellOnce) {
   EXPECT_EQ(g_shell.calls.size(), 1u);
 
   // A removed icon is not brought back by a re-add message.
-  ::SendMessageA(tray.Hwnd(), CSystemTray::TaskbarCreatedMessage, 0, 0);
+  ::SendMessageA(tray.Hwnd(), ui::TaskbarCreatedMessage(), 0, 0);
   EXPECT_EQ(g_shell.calls.size(), 1u);
 }
 
@@ -365,11 +366,11 @@ TEST_F(SystemTrayTest, FailedAddRecordsIconChangesUntilTaskbarCreated) {
   ExpectState(tray, TRUE, TRUE, TRUE);
 
   // Still down: the broadcast's add fails and the icon keeps waiting.
-  EXPECT_EQ(::SendMessageA(tray.Hwnd(), CSystemTray::TaskbarCreatedMessage, 0, 0), 0);
+  EXPECT_EQ(::SendMessageA(tray.Hwnd(), ui::TaskbarCreatedMessage(), 0, 0), 0);
   ExpectState(tray, TRUE, TRUE, TRUE);
 
   g_shell.taskbarUp = true;
-  EXPECT_EQ(::SendMessageA(tray.Hwnd(), CSystemTray::TaskbarCreatedMessage, 0, 0), 1);
+  EXPECT_EQ(::SendMessageA(tray.Hwnd(), ui::TaskbarCreatedMessage(), 0, 0), 1);
   ASSERT_EQ(g_shell.calls.size(), 3u);
   const ShellCall& add = g_shell.calls[2];
   EXPECT_EQ(add.message, static_cast<DWORD>(NIM_ADD));
