@@ -55,7 +55,9 @@ void SetVisibleStyle(HWND window, bool visible) {
 }  // namespace
 
 static_assert(sizeof(ANIMATIONINFO) == 8, "animation query record");
-#ifndef _WIN64
+#ifdef _WIN64
+static_assert(sizeof(APPBARDATA) == 48, "taskbar query record");
+#else
 static_assert(sizeof(APPBARDATA) == 36, "taskbar query record");
 #endif
 

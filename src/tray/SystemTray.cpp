@@ -10,7 +10,9 @@
 
 namespace tray {
 
-#ifndef _WIN64
+#ifdef _WIN64
+static_assert(CSystemTray::IconDataSize == 504, "the 64-bit version-2 record");
+#else
 static_assert(CSystemTray::IconDataSize == 488, "the 32-bit version-2 record");
 #endif
 
