@@ -4,8 +4,6 @@
 
 namespace monitor {
 
-const int SpeedIcons[kSpeedIconCount] = {151, 150, 149, 148, 147, 146, 145, 152};
-
 namespace {
 
 // First step whose value matches, or `fallback` when none does; never looks past the table.
@@ -31,19 +29,18 @@ int32_t ScaleY(int step, int lastStep, int32_t top, int32_t span) {
   return top - static_cast<int32_t>(fraction * -static_cast<double>(span));
 }
 
-void FillScale(StepTable& steps, ViewMode mode) {
+void FillScale(const StepTable& steps, ViewMode mode, int32_t (&chartY)[MaxSteps]) {
   bool strip = mode == kStripView;
   int count = steps.lastStep + 1 < MaxSteps ? steps.lastStep + 1 : MaxSteps;
   for (int j = 0; j < count; ++j) {
-    steps.chartY[j] = strip ? ScaleY(j, steps.lastStep, kStripTop, kStripSpan)
-                            : ScaleY(j, steps.lastStep, kFramedTop, kFramedSpan);
+    chartY[j] = strip ? ScaleY(j, steps.lastStep, kStripTop, kStripSpan)
+                      : ScaleY(j, steps.lastStep, kFramedTop, kFramedSpan);
   }
 }
 
-int SpeedIconFor(int step, int lastStep) {
-  if (lastStep <= 0) return SpeedIcons[0];
-  int band = Clamp(step * 7 / lastStep, 0, kSpeedIconCount - 1);
-  return SpeedIcons[band];
+int SpeedBandFor(int step, int lastStep) {
+  if (lastStep <= 0) return 0;
+  return Clamp(step * 7 / lastStep, 0, kSpeedBandCount - 1);
 }
 
 ViewChange NextView(int32_t viewMode, const Rect& fullWindowRect, int32_t chartHeight) {
@@ -68,27 +65,28 @@ ChartModel::ChartModel()
       upperStep(0),
       lowerStep(0),
       viewMode(kFramedView),
+      chartY{},
       frequencyLine{},
       lowerLine{},
       upperLine{},
       chartLabel{},
       chartLabelLength(0) {}
 
-void ChartModel::SetUp(const Rect& chartClient, StepTable& steps) {
+void ChartModel::SetUp(const Rect& chartClient, const StepTable& steps) {
   chartRect = chartClient;
   viewMode = kFramedView;
   Relayout(kFramedView, steps);
   lowerStep = steps.lastStep > 0 ? steps.lastStep : 0;
 }
 
-void ChartModel::Relayout(ViewMode mode, StepTable& steps) {
+void ChartModel::Relayout(ViewMode mode, const StepTable& steps) {
   // The arrays hold 200 columns: a wider chart draws its first 200, a narrow strip none.
   bool strip = mode == kStripView;
   int32_t columns = strip ? chartRect.Width() - kStripLeft : chartRect.Width();
   chartWidth = Clamp(columns, 0, ChartPoints);
   chartX = chartWidth;
   LayOutColumns(strip ? kStripLeft : 0);
-  FillScale(steps, mode);
+  FillScale(steps, mode, chartY);
 }
 
 void ChartModel::LayOutColumns(int32_t firstX) {
@@ -101,7 +99,7 @@ void ChartModel::LayOutColumns(int32_t firstX) {
 
 ChartModel::TickStart ChartModel::BeginTick(int32_t frequency, const StepTable& steps,
                                             bool speedIcon) {
-  TickStart start = {false, false, 0};
+  TickStart start = {false, false, kNoSpeedBand};
   if (steps.lastStep < 0) return start;
   if (chartX >= chartWidth) {
     chartX = 0;
@@ -121,9 +119,9 @@ ChartModel::TickStart ChartModel::BeginTick(int32_t frequency, const StepTable& 
     }
     chartLabelLength = Clamp(length, 0, static_cast<int32_t>(sizeof chartLabel) - 1);
     start.label = true;
-    if (speedIcon) start.iconId = SpeedIconFor(currentStep, steps.lastStep);
+    if (speedIcon) start.speedBand = SpeedBandFor(currentStep, steps.lastStep);
   }
-  if (chartX < ChartPoints) frequencyLine[chartX].y = steps.chartY[currentStep];
+  if (chartX < ChartPoints) frequencyLine[chartX].y = chartY[currentStep];
   return start;
 }
 
@@ -132,8 +130,8 @@ void ChartModel::PlaceLimits(uint32_t lowLevel, uint32_t highLevel, const StepTa
   upperStep = FindStep(steps.level, steps.lastStep, static_cast<int64_t>(highLevel), upperStep);
   lowerStep = FindStep(steps.level, steps.lastStep, static_cast<int64_t>(lowLevel), lowerStep);
   if (chartX < ChartPoints) {
-    upperLine[chartX].y = steps.chartY[upperStep];
-    lowerLine[chartX].y = steps.chartY[lowerStep];
+    upperLine[chartX].y = chartY[upperStep];
+    lowerLine[chartX].y = chartY[lowerStep];
   }
 }
 

@@ -1,6 +1,6 @@
 // The stripchart's state and arithmetic, apart from any drawing: the sweep column, the three
-// traces, the label, the speed-icon band and the layout of each view. The window layer carries out
-// what a tick returns; nothing here allocates after construction.
+// traces, the label, the speed band and the layout of each view, including where each step sits.
+// The window layer carries out what a tick returns; nothing here allocates after construction.
 #pragma once
 
 #include <cstdint>
@@ -11,9 +11,9 @@ namespace monitor {
 
 constexpr int ChartPoints = 200;
 constexpr unsigned SampleTimer = 16;
-constexpr int kSpeedIconCount = 8;
-// Icon ids by band: the fastest step shows the whole spiral green, the slowest all yellow.
-extern const int SpeedIcons[kSpeedIconCount];
+// Speed bands, 0 for the fastest step to 7 for the slowest; the window shows one icon per band.
+constexpr int kSpeedBandCount = 8;
+constexpr int kNoSpeedBand = -1;
 
 // Columns left free for the short label in the strip view.
 constexpr int32_t kStripLeft = 56;
@@ -44,10 +44,11 @@ struct Rect {
 
 // y of step j on a scale from top (fastest step) to top + span (slowest). One step sits at top.
 int32_t ScaleY(int step, int lastStep, int32_t top, int32_t span);
-void FillScale(StepTable& steps, ViewMode mode);
+// The y of every step of the table in the view's scale.
+void FillScale(const StepTable& steps, ViewMode mode, int32_t (&chartY)[MaxSteps]);
 
-// The speed icon of a step: band (step * 7) div lastStep; a single step is band 0.
-int SpeedIconFor(int step, int lastStep);
+// The speed band of a step: (step * 7) div lastStep; a single step is band 0.
+int SpeedBandFor(int step, int lastStep);
 
 // What one click on the chart does to the window.
 struct ViewChange {
@@ -62,18 +63,18 @@ ViewChange NextView(int32_t viewMode, const Rect& fullWindowRect, int32_t chartH
 class ChartModel {
  public:
   struct TickStart {
-    bool blank;  // fill chartRect black before anything else
-    bool label;  // draw chartLabel at (2, 2)
-    int iconId;  // speed icon to show, 0 for none
+    bool blank;     // fill chartRect black before anything else
+    bool label;     // draw chartLabel at (2, 2)
+    int speedBand;  // speed band whose icon to show, kNoSpeedBand for none
   };
 
   ChartModel();
 
   // Set-up: the chart's client rectangle, the framed layout and scale.
-  void SetUp(const Rect& chartClient, StepTable& steps);
+  void SetUp(const Rect& chartClient, const StepTable& steps);
   // Lays the traces out for the framed/bare (x = k) or strip (x = 56 + k) view and refills the
   // scale; the next tick starts on a blank chart.
-  void Relayout(ViewMode mode, StepTable& steps);
+  void Relayout(ViewMode mode, const StepTable& steps);
 
   // One sampling tick, in three parts: the frequency point, the optional limit points, then the
   // trace is drawn over PointsToDraw() points and EndTick() moves to the next column.
@@ -95,6 +96,7 @@ class ChartModel {
   int32_t upperStep;
   int32_t lowerStep;
   ViewMode viewMode;
+  int32_t chartY[MaxSteps];  // where each step sits in the current view
   ChartPoint frequencyLine[ChartPoints];
   ChartPoint lowerLine[ChartPoints];
   ChartPoint upperLine[ChartPoints];

@@ -22,20 +22,23 @@ Rect ToRect(const RECT& r) {
   return {r.left, r.top, r.right, r.bottom};
 }
 
+// The icon of each speed band: the fastest shows the whole spiral green, the slowest all yellow.
+constexpr int kSpeedIcons[kSpeedBandCount] = {IDI_SPEED_7, IDI_SPEED_6,   IDI_SPEED_5,
+                                              IDI_SPEED_4, IDI_SPEED_3,   IDI_SPEED_2,
+                                              IDI_SPEED_1, IDI_SPEED_IDLE};
+
 // The speed icons are shared resource icons, which live as long as the process: each is loaded
 // once. Loading one again on every change of step costs about 0.1 ms under Wine, several times
 // the rest of the tick.
-HICON SpeedIconHandle(int id) {
-  static HICON loaded[kSpeedIconCount] = {};
-  for (int i = 0; i < kSpeedIconCount; ++i) {
-    if (SpeedIcons[i] != id) continue;
-    if (loaded[i] == nullptr) {
-      loaded[i] = static_cast<HICON>(::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id),
-                                                  IMAGE_ICON, 16, 16, LR_SHARED));
-    }
-    return loaded[i];
+HICON SpeedIconHandle(int band) {
+  static HICON loaded[kSpeedBandCount] = {};
+  if (band < 0 || band >= kSpeedBandCount) return nullptr;
+  if (loaded[band] == nullptr) {
+    loaded[band] = static_cast<HICON>(::LoadImageA(::GetModuleHandleA(nullptr),
+                                                   MAKEINTRESOURCEA(kSpeedIcons[band]), IMAGE_ICON,
+                                                   16, 16, LR_SHARED));
   }
-  return nullptr;
+  return loaded[band];
 }
 
 }  // namespace
@@ -134,7 +137,6 @@ BOOL MonitorDialog::OnInitDialog() {
   if (SetUpProcessor()) {
     SetUpChart();
     if (app->Timer > 0) StartTimer();
-    driver.PrepareWindowRequest();
   }
   if (exitCode_ == 0) {
     // Without Varistep the chart was never laid out, but the view cycle still sizes the window
@@ -211,15 +213,16 @@ void MonitorDialog::StopTimer() {
 INT_PTR MonitorDialog::OnTimer(WPARAM id, LPARAM) {
   if (id != SampleTimer) return FALSE;
   if (steps.lastStep < 0 || !painter.Ready()) return TRUE;
-  int32_t frequency = static_cast<int32_t>(platform_.cpuid->Query(LeafCurrentState).eax);
+  const int32_t frequency = CurrentFrequencyMHz(*platform_.cpuid);
   ChartModel::TickStart start = chartModel.BeginTick(frequency, steps, app->SpdSenIcon != 0);
   if (start.blank) painter.Blank(chartModel.chartRect);
   if (start.label) painter.Label(chartModel.chartLabel, chartModel.chartLabelLength);
-  if (start.iconId != 0) tray.ChangeIcon(SpeedIconHandle(start.iconId));
+  if (start.speedBand != kNoSpeedBand) tray.ChangeIcon(SpeedIconHandle(start.speedBand));
   bool limitFailed = false;
   if (app->ShowMinMax != 0) {
-    limitFailed = !driver.ReadWindow();
-    chartModel.PlaceLimits(driver.windowReply.low, driver.windowReply.high, steps);
+    const WindowReading window = driver.ReadWindow();
+    limitFailed = !window.ok;
+    chartModel.PlaceLimits(window.lower, window.upper, steps);
     painter.Limits(chartModel.upperLine, chartModel.lowerLine, chartModel.PointsToDraw());
   }
   painter.Trace(chartModel.frequencyLine, chartModel.PointsToDraw());
@@ -370,7 +373,7 @@ INT_PTR MonitorDialog::OnHelp(WPARAM, LPARAM) {
 }
 
 INT_PTR MonitorDialog::OnCloseCommand(WPARAM, LPARAM) {
-  if (driver.device != InvalidDevice()) driver.Close();
+  if (driver.Device() != InvalidDevice()) driver.Close();
   StopTimer();
   OnOK();
   return TRUE;

@@ -25,6 +25,11 @@ constexpr uint32_t LeafRevision = 0x80860001;
 constexpr uint32_t LeafXtlVersion = 0x80860002;
 constexpr uint32_t LeafCurrentState = 0x80860007;
 
+// The current core frequency in MHz, as the sampling tick reads it.
+inline int32_t CurrentFrequencyMHz(CpuidSource& cpuid) {
+  return static_cast<int32_t>(cpuid.Query(LeafCurrentState).eax);
+}
+
 // Feature flags in EDX of LeafRevision.
 constexpr uint32_t VaristepFlag = 0x2;
 constexpr uint32_t StepRegistersFlag = 0x8;

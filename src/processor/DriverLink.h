@@ -8,6 +8,14 @@
 #include "processor/MsrRequest.h"
 #include "processor/RegisterIo.h"
 
+// The sampling tick's read of the scaling window. After a refused read the words are those of the
+// last read that succeeded (0 before any), so the limit traces keep their place.
+struct WindowReading {
+  bool ok;
+  uint32_t lower;
+  uint32_t upper;
+};
+
 class DriverLink : public RegisterIo {
  public:
   explicit DriverLink(DriverPort& port) : port_(port) {}
@@ -27,24 +35,34 @@ class DriverLink : public RegisterIo {
                     uint32_t& high) override;
   bool WriteRegister(uint32_t msr, uint32_t low, uint32_t high) override;
 
-  // The sampling tick's window read, on its own request/reply pair.
-  void PrepareWindowRequest();
-  bool ReadWindow();
+  // The scaling window for the sampling tick, on a request/reply pair of its own: a tick that
+  // runs inside a set-up box never disturbs the set-up's request.
+  WindowReading ReadWindow();
 
-  // Closes the device. device keeps its old value; the link no longer uses it.
+  // Closes the device. Device() keeps its old value; the link no longer uses it.
   void Close();
 
-  DeviceHandle device = InvalidDevice();
-  uint32_t controlCode = 0;
-  MsrRequest request = {};
-  MsrRequest reply = {};
-  MsrRequest windowRequest = {};
-  MsrRequest windowReply = {};
-  uint32_t openFlags = 0;
-  uint32_t bytesReturned = 0;
+  // What was sent and received, for tests: the buffers handed to the driver are these.
+  DeviceHandle Device() const { return device_; }
+  uint32_t ControlCode() const { return controlCode_; }
+  uint32_t OpenFlags() const { return openFlags_; }
+  const MsrRequest& Request() const { return request_; }
+  const MsrRequest& Reply() const { return reply_; }
+  const MsrRequest& WindowRequest() const { return windowRequest_; }
+  const MsrRequest& WindowReply() const { return windowReply_; }
+  const uint32_t& BytesReturned() const { return bytesReturned_; }
 
  private:
   DriverPort& port_;
+  DeviceHandle device_ = InvalidDevice();
+  uint32_t controlCode_ = 0;
+  uint32_t openFlags_ = 0;
+  MsrRequest request_ = {};
+  MsrRequest reply_ = {};
+  MsrRequest windowRequest_ = {FillerWord, FillerWord, MsrScalingWindow};
+  MsrRequest windowReply_ = {};
+  uint32_t bytesReturned_ = 0;
+  WindowReading lastWindow_ = {false, 0, 0};
   bool open_ = false;
   uint32_t openError_ = 0;
 };

@@ -14,7 +14,6 @@ struct StepTable {
   uint32_t sdDivider[MaxSteps] = {};
   uint32_t sdFrequencyMHz[MaxSteps] = {};
   float voltage[MaxSteps] = {};
-  int32_t chartY[MaxSteps] = {};
 
   int32_t initialUpperLevel = 0;
   int32_t initialLowerLevel = 0;

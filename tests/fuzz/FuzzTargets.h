@@ -355,7 +355,9 @@ inline const char* FuzzChartModel(const uint8_t* data, size_t size) {
           action < 150 && count > 0 ? steps.frequencyMHz[in.Below(count)] : in.Int();
       ChartModel::TickStart start = chart.BeginTick(frequency, steps, (action & 1) != 0);
       if (count == 0) {
-        if (start.blank || start.label || start.iconId != 0) return "an empty table drew something";
+        if (start.blank || start.label || start.speedBand != kNoSpeedBand) {
+          return "an empty table drew something";
+        }
         continue;
       }
       if (chart.currentStep < 0 || chart.currentStep >= count) return "current step outside table";
@@ -365,10 +367,9 @@ inline const char* FuzzChartModel(const uint8_t* data, size_t size) {
           return "label length differs from its text";
         }
       }
-      if (start.iconId != 0) {
-        bool known = false;
-        for (int id : SpeedIcons) known = known || id == start.iconId;
-        if (!known) return "an icon id that is not a speed icon";
+      if (start.speedBand != kNoSpeedBand &&
+          (start.speedBand < 0 || start.speedBand >= kSpeedBandCount)) {
+        return "a speed band outside 0..7";
       }
       if ((action & 2) != 0) {
         chart.PlaceLimits(in.Word(), in.Word(), steps);

@@ -23,8 +23,9 @@ StepTable MakeTable(int steps) {
 
 std::vector<int32_t> Scale(int steps, monitor::ViewMode mode) {
   StepTable table = MakeTable(steps);
-  monitor::FillScale(table, mode);
-  return std::vector<int32_t>(table.chartY, table.chartY + steps);
+  int32_t chartY[MaxSteps] = {};
+  monitor::FillScale(table, mode, chartY);
+  return std::vector<int32_t>(chartY, chartY + steps);
 }
 
 TEST(ChartScale, FramedAndStripScalesMatchTheDrawnTables) {
@@ -40,13 +41,13 @@ TEST(ChartScale, FramedAndStripScalesMatchTheDrawnTables) {
   EXPECT_EQ(Scale(1, monitor::kStripView), (std::vector<int32_t>{1}));
 }
 
-TEST(ChartScale, SpeedIconBandsForFiveAndTenSteps) {
+TEST(ChartScale, SpeedBandsForFiveAndTenSteps) {
   std::vector<int> ten, five;
-  for (int i = 0; i < 10; ++i) ten.push_back(monitor::SpeedIconFor(i, 9));
-  for (int i = 0; i < 5; ++i) five.push_back(monitor::SpeedIconFor(i, 4));
-  EXPECT_EQ(ten, (std::vector<int>{151, 151, 150, 149, 148, 148, 147, 146, 145, 152}));
-  EXPECT_EQ(five, (std::vector<int>{151, 150, 148, 146, 152}));
-  EXPECT_EQ(monitor::SpeedIconFor(0, 0), 151);
+  for (int i = 0; i < 10; ++i) ten.push_back(monitor::SpeedBandFor(i, 9));
+  for (int i = 0; i < 5; ++i) five.push_back(monitor::SpeedBandFor(i, 4));
+  EXPECT_EQ(ten, (std::vector<int>{0, 0, 1, 2, 3, 3, 4, 5, 6, 7}));
+  EXPECT_EQ(five, (std::vector<int>{0, 1, 3, 5, 7}));
+  EXPECT_EQ(monitor::SpeedBandFor(0, 0), 0);
 }
 
 class ChartTick : public ::testing::Test {
@@ -72,7 +73,7 @@ TEST_F(ChartTick, SetUpLaysOutTheFramedView) {
   EXPECT_EQ(model.chartX, 163);
   EXPECT_EQ(model.frequencyLine[0].x, 0);
   EXPECT_EQ(model.upperLine[162].x, 162);
-  EXPECT_EQ(table.chartY[9], 52);
+  EXPECT_EQ(model.chartY[9], 52);
 }
 
 TEST_F(ChartTick, FirstTickBlanksAndTracesNeedTwoPoints) {
@@ -89,12 +90,12 @@ TEST_F(ChartTick, FirstTickBlanksAndTracesNeedTwoPoints) {
 TEST_F(ChartTick, UnchangedFrequencyGivesNoLabelAndNoIcon) {
   Tick(900, true);
   EXPECT_TRUE(last.label);
-  EXPECT_EQ(last.iconId, 151);
+  EXPECT_EQ(last.speedBand, 0);
   Tick(900, true);
   EXPECT_FALSE(last.label);
-  EXPECT_EQ(last.iconId, 0);
+  EXPECT_EQ(last.speedBand, monitor::kNoSpeedBand);
   Tick(100, true);
-  EXPECT_EQ(last.iconId, 152);
+  EXPECT_EQ(last.speedBand, 7);
   EXPECT_EQ(model.frequencyLine[2].y, 52);
 }
 
@@ -114,7 +115,7 @@ TEST_F(ChartTick, TheTickThatReachesTheWidthBlanksAndDrawsNothing) {
   EXPECT_EQ(Tick(800), 0);
   EXPECT_TRUE(last.blank);
   EXPECT_EQ(model.chartX, 1);
-  EXPECT_EQ(model.frequencyLine[0].y, table.chartY[2]);
+  EXPECT_EQ(model.frequencyLine[0].y, model.chartY[2]);
 }
 
 TEST_F(ChartTick, RepaintMakesTheNextTickRedrawTheLabel) {
@@ -122,7 +123,7 @@ TEST_F(ChartTick, RepaintMakesTheNextTickRedrawTheLabel) {
   model.Blanked();
   Tick(1000, true);
   EXPECT_TRUE(last.label);
-  EXPECT_EQ(last.iconId, 151);
+  EXPECT_EQ(last.speedBand, 0);
   EXPECT_FALSE(last.blank);
 }
 
@@ -130,20 +131,20 @@ TEST_F(ChartTick, UnknownFrequencyKeepsThePreviousStep) {
   Tick(600);
   Tick(12345);
   EXPECT_EQ(model.currentStep, 4);
-  EXPECT_EQ(model.frequencyLine[1].y, table.chartY[4]);
+  EXPECT_EQ(model.frequencyLine[1].y, model.chartY[4]);
   EXPECT_EQ(model.lastFrequency, 12345);
 }
 
 TEST_F(ChartTick, LimitsFollowTheWindowAndUnknownLevelsKeepThePreviousStep) {
   model.BeginTick(1000, table, false);
   model.PlaceLimits(10, 90, table);  // lower = step 9, upper = step 1
-  EXPECT_EQ(model.upperLine[0].y, table.chartY[1]);
-  EXPECT_EQ(model.lowerLine[0].y, table.chartY[9]);
+  EXPECT_EQ(model.upperLine[0].y, model.chartY[1]);
+  EXPECT_EQ(model.lowerLine[0].y, model.chartY[9]);
   model.EndTick();
   model.BeginTick(1000, table, false);
   model.PlaceLimits(0xFFFFFFFFu, 555, table);
-  EXPECT_EQ(model.upperLine[1].y, table.chartY[1]);
-  EXPECT_EQ(model.lowerLine[1].y, table.chartY[9]);
+  EXPECT_EQ(model.upperLine[1].y, model.chartY[1]);
+  EXPECT_EQ(model.lowerLine[1].y, model.chartY[9]);
 }
 
 TEST_F(ChartTick, EmptyTableDoesNothing) {
@@ -154,7 +155,7 @@ TEST_F(ChartTick, EmptyTableDoesNothing) {
   auto start = idle.BeginTick(1000, empty, true);
   EXPECT_FALSE(start.blank);
   EXPECT_FALSE(start.label);
-  EXPECT_EQ(start.iconId, 0);
+  EXPECT_EQ(start.speedBand, monitor::kNoSpeedBand);
 }
 
 TEST(ChartLayout, WideAndNarrowChartsStayInsideTheArrays) {
@@ -188,7 +189,7 @@ TEST(ChartLayout, StripViewShiftsColumnsAndUsesTheStripScale) {
   EXPECT_EQ(model.chartX, 107);
   EXPECT_EQ(model.frequencyLine[0].x, 56);
   EXPECT_EQ(model.lowerLine[106].x, 162);
-  EXPECT_EQ(table.chartY[9], 17);
+  EXPECT_EQ(model.chartY[9], 17);
 }
 
 TEST(ViewCycle, ThreeClicksReturnToTheFramedSize) {

@@ -100,14 +100,14 @@ TEST(DriverPath, PlatformIdAndVersionChooseThePath) {
 TEST(DriverLink, OpensWithThePathsFlagsAndKeepsItsCode) {
   RecordingPort port;
   DriverLink link(port);
-  EXPECT_EQ(link.device, InvalidDevice());
+  EXPECT_EQ(link.Device(), InvalidDevice());
   EXPECT_FALSE(link.IsOpen());
   EXPECT_TRUE(OpenDriver(link, vxdPath).IsOk());
   EXPECT_EQ(port.openedPath, "\\\\.\\stpvxd.vxd");
   EXPECT_EQ(port.openedFlags, 0x04000000u);
-  EXPECT_EQ(link.device, port.openResult);
-  EXPECT_EQ(link.controlCode, 1u);
-  EXPECT_EQ(link.openFlags, 0x04000000u);
+  EXPECT_EQ(link.Device(), port.openResult);
+  EXPECT_EQ(link.ControlCode(), 1u);
+  EXPECT_EQ(link.OpenFlags(), 0x04000000u);
   EXPECT_TRUE(link.IsOpen());
 }
 
@@ -126,17 +126,17 @@ TEST(DriverLink, ReadPassesTheReplyBufferAndWritePassesNone) {
   const ControlCall& read = port.controls[0];
   EXPECT_EQ(read.device, port.openResult);
   EXPECT_EQ(read.code, 0x9C40E804u);
-  EXPECT_EQ(read.in, &link.request);
+  EXPECT_EQ(read.in, &link.Request());
   EXPECT_EQ(read.inSize, 12u);
-  EXPECT_EQ(read.out, &link.reply);
+  EXPECT_EQ(read.out, &link.Reply());
   EXPECT_EQ(read.outSize, 12u);
-  EXPECT_EQ(read.bytesReturned, &link.bytesReturned);
+  EXPECT_EQ(read.bytesReturned, &link.BytesReturned());
   EXPECT_EQ(read.sent.low, 256u);
   EXPECT_EQ(read.sent.high, 0u);
   EXPECT_EQ(read.sent.msr, 0x80868019u);
 
   const ControlCall& write = port.controls[1];
-  EXPECT_EQ(write.in, &link.request);
+  EXPECT_EQ(write.in, &link.Request());
   EXPECT_EQ(write.inSize, 12u);
   EXPECT_EQ(write.out, nullptr);
   EXPECT_EQ(write.outSize, 0u);
@@ -169,20 +169,28 @@ TEST(DriverLink, WindowReadUsesItsOwnBuffers) {
   RecordingPort port;
   DriverLink link(port);
   ASSERT_TRUE(link.Open(ntPath));
-  link.PrepareWindowRequest();
-  EXPECT_EQ(link.windowRequest.low, 256u);
-  EXPECT_EQ(link.windowRequest.high, 256u);
-  EXPECT_EQ(link.windowRequest.msr, 0x80868010u);
-  link.request = {1, 2, 3};
+  EXPECT_EQ(link.WindowRequest().low, 256u);
+  EXPECT_EQ(link.WindowRequest().high, 256u);
+  EXPECT_EQ(link.WindowRequest().msr, 0x80868010u);
+  EXPECT_TRUE(link.WriteRegister(3, 1, 2));
 
-  EXPECT_TRUE(link.ReadWindow());
-  ASSERT_EQ(port.controls.size(), 1u);
-  EXPECT_EQ(port.controls[0].in, &link.windowRequest);
-  EXPECT_EQ(port.controls[0].inSize, 12u);
-  EXPECT_EQ(port.controls[0].out, &link.windowReply);
-  EXPECT_EQ(port.controls[0].outSize, 12u);
-  EXPECT_EQ(link.windowReply.low, 0x11111111u);
-  EXPECT_EQ(link.request.msr, 3u);  // the set-up pair is left alone
+  const WindowReading window = link.ReadWindow();
+  EXPECT_TRUE(window.ok);
+  ASSERT_EQ(port.controls.size(), 2u);
+  EXPECT_EQ(port.controls[1].in, &link.WindowRequest());
+  EXPECT_EQ(port.controls[1].inSize, 12u);
+  EXPECT_EQ(port.controls[1].out, &link.WindowReply());
+  EXPECT_EQ(port.controls[1].outSize, 12u);
+  EXPECT_EQ(window.lower, 0x11111111u);
+  EXPECT_EQ(window.upper, 0x22222222u);
+  EXPECT_EQ(link.Request().msr, 3u);  // the set-up pair is left alone
+
+  // A refused read keeps the words of the last good one, whatever the driver left behind.
+  port.succeed = false;
+  const WindowReading refused = link.ReadWindow();
+  EXPECT_FALSE(refused.ok);
+  EXPECT_EQ(refused.lower, 0x11111111u);
+  EXPECT_EQ(refused.upper, 0x22222222u);
 }
 
 TEST(DriverLink, NothingReachesThePortWithoutAnOpenDevice) {
@@ -194,8 +202,7 @@ TEST(DriverLink, NothingReachesThePortWithoutAnOpenDevice) {
   EXPECT_FALSE(link.Open(ntPath));
   EXPECT_FALSE(link.ReadRegister(0x119, 256, 256, low, high));  // open failed
   EXPECT_FALSE(link.WriteRegister(0x80868011, 1, 0));
-  link.PrepareWindowRequest();
-  EXPECT_FALSE(link.ReadWindow());
+  EXPECT_FALSE(link.ReadWindow().ok);
   link.Close();
   EXPECT_TRUE(port.controls.empty());
   EXPECT_TRUE(port.closed.empty());
@@ -208,13 +215,13 @@ TEST(DriverLink, CloseReleasesTheHandleOnceAndKeepsItsValue) {
   link.Close();
   ASSERT_EQ(port.closed.size(), 1u);
   EXPECT_EQ(port.closed[0], port.openResult);
-  EXPECT_EQ(link.device, port.openResult);
+  EXPECT_EQ(link.Device(), port.openResult);
   EXPECT_FALSE(link.IsOpen());
 
   uint32_t low = 0, high = 0;
   EXPECT_FALSE(link.ReadRegister(0x119, 256, 256, low, high));
   EXPECT_FALSE(link.WriteRegister(0x80868011, 0, 0));
-  EXPECT_FALSE(link.ReadWindow());
+  EXPECT_FALSE(link.ReadWindow().ok);
   link.Close();
   EXPECT_TRUE(port.controls.empty());
   EXPECT_EQ(port.closed.size(), 1u);
@@ -242,7 +249,7 @@ TEST(OpenDriver, Error50HasItsOwnTextAndOthersShowTheCode) {
     EXPECT_EQ(outcome.message, c.text);
     EXPECT_EQ(outcome.caption, "");  // an application message box
     EXPECT_TRUE(outcome.endsProcess);
-    EXPECT_EQ(link.device, InvalidDevice());
+    EXPECT_EQ(link.Device(), InvalidDevice());
     EXPECT_EQ(link.OpenError(), c.error);
   }
 }

@@ -36,7 +36,6 @@ struct SimRun {
     o = BuildStepTable(link, cpu, &pci, nullptr, state, steps, info);
     if (!o.IsOk()) return o;
     o = ReadPolicy(link, performance);
-    link.PrepareWindowRequest();
     return o;
   }
 
@@ -82,9 +81,9 @@ TEST(SimSetUp, DefaultProfileIdentifiesAndBuildsTenSteps) {
   // 0x119, window, step count, four per step, policy.
   EXPECT_EQ(s.port.RequestCount(), 1u + 1u + 1u + 40u + 1u);
 
-  ASSERT_TRUE(s.link.ReadWindow());
-  EXPECT_EQ(s.link.windowReply.low, 0u);
-  EXPECT_EQ(s.link.windowReply.high, 100u);
+  ASSERT_TRUE(s.link.ReadWindow().ok);
+  EXPECT_EQ(s.link.WindowReply().low, 0u);
+  EXPECT_EQ(s.link.WindowReply().high, 100u);
 }
 
 TEST(SimSetUp, SweepFindsTheSameStepsAsTheRegisters) {
@@ -350,8 +349,7 @@ TEST(SimDriverLog, StaysBoundedOverALongRun) {
   sim::SimDriverPort port(processor);
   DriverLink link(port);
   ASSERT_TRUE(link.Open(ChooseDriverPath(VersionFields{2, 5, 1})));
-  link.PrepareWindowRequest();
-  for (int i = 0; i < 20000; ++i) ASSERT_TRUE(link.ReadWindow());
+  for (int i = 0; i < 20000; ++i) ASSERT_TRUE(link.ReadWindow().ok);
   EXPECT_LE(port.Log().size(), sim::SimDriverPort::kLogLimit);
   EXPECT_EQ(port.RequestCount(), 20000u);
 }

@@ -23,7 +23,7 @@ TEST(Win32DriverLink, MissingDeviceGivesTheNumberedText) {
   EXPECT_EQ(outcome.message, "Unable to open VxD, Error code: 2\n");
   EXPECT_EQ(outcome.caption, "");
   EXPECT_TRUE(outcome.endsProcess);
-  EXPECT_EQ(link.device, InvalidDevice());
+  EXPECT_EQ(link.Device(), InvalidDevice());
   uint32_t low = 0, high = 0;
   EXPECT_FALSE(link.ReadRegister(0x119, 256, 256, low, high));
   link.Close();
@@ -67,11 +67,10 @@ TEST(Win32DriverLink, SimulatedDriverBuildsTheTable) {
   bool performance = false;
   ASSERT_TRUE(ReadPolicy(link, performance).IsOk());
   EXPECT_TRUE(performance);
-  link.PrepareWindowRequest();
-  ASSERT_TRUE(link.ReadWindow());
-  EXPECT_EQ(link.windowReply.high, 100u);
+  ASSERT_TRUE(link.ReadWindow().ok);
+  EXPECT_EQ(link.WindowReply().high, 100u);
   link.Close();
-  EXPECT_FALSE(link.ReadWindow());
+  EXPECT_FALSE(link.ReadWindow().ok);
 }
 
 }  // namespace

@@ -234,7 +234,7 @@ TEST_F(MonitorCommands, WithTimerZeroPowerEventsStartNothing) {
 
 TEST_F(MonitorCommands, CloseReleasesTheDriverAndTimerAndEndsWithOk) {
   ASSERT_TRUE(Open());
-  DeviceHandle device = dialog->driver.device;
+  DeviceHandle device = dialog->driver.Device();
   ASSERT_NE(device, InvalidDevice());
   HWND window = Window();
   Command(ID_CLOSE);
@@ -243,7 +243,7 @@ TEST_F(MonitorCommands, CloseReleasesTheDriverAndTimerAndEndsWithOk) {
   EXPECT_EQ(dialog->timerId, 0u);
   EXPECT_FALSE(dialog->driver.IsOpen());
   // The member keeps the handle it had; the device itself is closed.
-  EXPECT_EQ(dialog->driver.device, device);
+  EXPECT_EQ(dialog->driver.Device(), device);
   EXPECT_FALSE(port->Close(device));
   // Close itself writes no settings: start-up does that on the OK result.
   EXPECT_TRUE(store.writes.empty());

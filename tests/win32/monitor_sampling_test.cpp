@@ -170,7 +170,7 @@ TEST_F(MonitorSampling, RefusedLimitReadShowsOneBoxWhileTicksGoOn) {
 TEST_F(MonitorSampling, TraceIsDrawnInCyanAtTheStepsHeight) {
   ASSERT_TRUE(Open());
   RunStepFiveInsideAWindow();
-  ASSERT_EQ(dialog->steps.chartY[5], kStepY);
+  ASSERT_EQ(dialog->chartModel.chartY[5], kStepY);
   Ticks(10);
   EXPECT_EQ(dialog->chartModel.chartX, 10);
   // Ten points written; the polyline over the first nine ends before its last point.
@@ -346,9 +346,9 @@ TEST_F(MonitorSampling, ThreeChartClicksCycleTheViewsAndComeBack) {
   EXPECT_EQ(dialog->chartModel.chartX, width - 56);
   EXPECT_EQ(dialog->chartModel.frequencyLine[0].x, 56);
   EXPECT_EQ(dialog->chartModel.upperLine[width - 57].x, width - 1);
-  EXPECT_EQ(dialog->steps.chartY[0], 1);
-  EXPECT_EQ(dialog->steps.chartY[4], 8);
-  EXPECT_EQ(dialog->steps.chartY[9], 17);
+  EXPECT_EQ(dialog->chartModel.chartY[0], 1);
+  EXPECT_EQ(dialog->chartModel.chartY[4], 8);
+  EXPECT_EQ(dialog->chartModel.chartY[9], 17);
   EXPECT_EQ(dialog->timerId, monitor::SampleTimer);
   Tick();
   EXPECT_EQ(dialog->chartModel.chartX, 1);
@@ -367,8 +367,8 @@ TEST_F(MonitorSampling, ThreeChartClicksCycleTheViewsAndComeBack) {
   EXPECT_EQ(dialog->chartModel.chartWidth, width);
   EXPECT_EQ(dialog->chartModel.chartX, width);
   EXPECT_EQ(dialog->chartModel.frequencyLine[0].x, 0);
-  EXPECT_EQ(dialog->steps.chartY[0], 20);
-  EXPECT_EQ(dialog->steps.chartY[9], 52);
+  EXPECT_EQ(dialog->chartModel.chartY[0], 20);
+  EXPECT_EQ(dialog->chartModel.chartY[9], 52);
   EXPECT_EQ(dialog->timerId, monitor::SampleTimer);
   Tick();
   EXPECT_STREQ(dialog->chartModel.chartLabel, "Freq: 667MHz Volt: 1.300V ");
@@ -393,7 +393,7 @@ TEST_F(MonitorSampling, WithoutATimerTheViewsChangeOnlyTheirFrame) {
   EXPECT_FALSE(::KillTimer(Window(), monitor::SampleTimer));
   EXPECT_EQ(dialog->chartModel.chartWidth, width);
   EXPECT_EQ(dialog->chartModel.frequencyLine[0].x, 0);
-  EXPECT_EQ(dialog->steps.chartY[9], 52);
+  EXPECT_EQ(dialog->chartModel.chartY[9], 52);
   ClickChart();
   EXPECT_EQ(dialog->viewMode(), 0);
   ::GetWindowRect(Window(), &rect);

@@ -69,9 +69,9 @@ class MonitorSetup : public MonitorFixture {
   }
 
   void ExpectWindowRequestPrepared() {
-    EXPECT_EQ(dialog->driver.windowRequest.low, 256u);
-    EXPECT_EQ(dialog->driver.windowRequest.high, 256u);
-    EXPECT_EQ(dialog->driver.windowRequest.msr, MsrScalingWindow);
+    EXPECT_EQ(dialog->driver.WindowRequest().low, 256u);
+    EXPECT_EQ(dialog->driver.WindowRequest().high, 256u);
+    EXPECT_EQ(dialog->driver.WindowRequest().msr, MsrScalingWindow);
   }
 
   // One failing set-up: the single box it shows, the window gone before it was ever shown, the
@@ -104,7 +104,7 @@ TEST_F(MonitorSetup, StepRegisterProfileSendsTheRequestTableInOrder) {
   ExpectRequests(StepRegisterRequests(9));
   ExpectWindowRequestPrepared();
   EXPECT_EQ(port->OpenFlags(), OpenFlagsNt);
-  EXPECT_EQ(dialog->driver.controlCode, ControlCodeNt);
+  EXPECT_EQ(dialog->driver.ControlCode(), ControlCodeNt);
   EXPECT_EQ(dialog->processor.osKind, OsKind::WindowsXp);
   EXPECT_EQ(dialog->steps.lastStep, 9);
   EXPECT_EQ(dialog->steps.frequencyMHz[0], 1000);
@@ -252,26 +252,26 @@ TEST_F(MonitorSetup, ChartScaleRunsFrom20To52) {
     UseConfig(WithLevels({100, 0}, registers));
     ASSERT_TRUE(Open());
     ASSERT_EQ(dialog->steps.lastStep, 1);
-    EXPECT_EQ(dialog->steps.chartY[0], 20);
-    EXPECT_EQ(dialog->steps.chartY[1], 52);
+    EXPECT_EQ(dialog->chartModel.chartY[0], 20);
+    EXPECT_EQ(dialog->chartModel.chartY[1], 52);
 
     UseConfig(WithLevels({100, 75, 50, 25, 0}, registers));
     ASSERT_TRUE(Open());
     ASSERT_EQ(dialog->steps.lastStep, 4);
     const int32_t expected[] = {20, 28, 36, 44, 52};
-    for (int i = 0; i < 5; ++i) EXPECT_EQ(dialog->steps.chartY[i], expected[i]) << i;
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(dialog->chartModel.chartY[i], expected[i]) << i;
   }
   UseProfile(sim::Profile::Default);
   ASSERT_TRUE(Open());
   const int32_t ten[] = {20, 23, 27, 30, 34, 37, 41, 44, 48, 52};
-  for (int i = 0; i < 10; ++i) EXPECT_EQ(dialog->steps.chartY[i], ten[i]) << i;
+  for (int i = 0; i < 10; ++i) EXPECT_EQ(dialog->chartModel.chartY[i], ten[i]) << i;
 }
 
 TEST_F(MonitorSetup, OneStepSitsAtTheTopAndTooManyStepsStayInTheTable) {
   UseProfile(sim::Profile::OneStep);
   ASSERT_TRUE(Open());
   ASSERT_EQ(dialog->steps.lastStep, 0);
-  EXPECT_EQ(dialog->steps.chartY[0], 20);
+  EXPECT_EQ(dialog->chartModel.chartY[0], 20);
   Ticks(3);
   EXPECT_EQ(dialog->chartModel.chartX, 3);
   EXPECT_STREQ(dialog->chartModel.chartLabel, "Freq: 600MHz Volt: 1.200V ");
@@ -397,7 +397,7 @@ TEST_F(MonitorSetup, WrongVendorEndsSetUpBeforeTheDriverIsOpened) {
   UseProfile(sim::Profile::WrongVendor);
   ExpectFailedSetUp("A Corvalith CPU was not found.", "Checking for a Corvalith CPU?");
   EXPECT_EQ(port->RequestCount(), 0u);
-  EXPECT_EQ(dialog->driver.device, InvalidDevice());
+  EXPECT_EQ(dialog->driver.Device(), InvalidDevice());
 }
 
 TEST_F(MonitorSetup, FailureWhileStartingMinimisedIsNeverShownEither) {
@@ -421,7 +421,7 @@ TEST_F(MonitorSetup, VaristepAbsentKeepsTheWindowUpWithoutData) {
   EXPECT_EQ(dialog->painter.chartDC, nullptr);
   EXPECT_EQ(dialog->viewMode(), 0);
   EXPECT_EQ(dialog->steps.lastStep, -1);
-  EXPECT_EQ(dialog->driver.device, InvalidDevice());
+  EXPECT_EQ(dialog->driver.Device(), InvalidDevice());
   EXPECT_EQ(port->RequestCount(), 0u);
   RECT window;
   ::GetWindowRect(Window(), &window);
