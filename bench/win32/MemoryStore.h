@@ -5,9 +5,9 @@
 #include <map>
 #include <string>
 
-#include "app/Settings.h"
+#include "ui/Settings.h"
 
-class MemoryStore : public app::SettingsStore {
+class MemoryStore : public ui::SettingsStore {
  public:
   int32_t ReadInt(const char*, const char* name, int32_t defaultValue) override {
     auto found = values_.find(name);

@@ -21,7 +21,7 @@
 #include "BenchStats.h"
 #include "ProcessObjects.h"
 #include "MemoryStore.h"
-#include "app/Settings.h"
+#include "ui/Settings.h"
 #include "monitor/MonitorDialog.h"
 #include "processor/WindowsVersion.h"
 #include "sim/SimDriverPort.h"
@@ -230,7 +230,7 @@ int main(int argc, char** argv) {
   monitor::ProcessorPlatform platform = {&cpuid, &port, &pci, nullptr, &ReadWindowsVersion};
 
   MemoryStore store;
-  app::AppSettings settings;
+  ui::AppSettings settings;
   settings.Timer = kQuietTimer;
   settings.AlwaysOnTop = 1;
   auto dialog = std::make_unique<monitor::MonitorDialog>(settings, store, platform);

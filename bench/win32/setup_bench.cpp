@@ -15,7 +15,7 @@
 
 #include "BenchStats.h"
 #include "MemoryStore.h"
-#include "app/Settings.h"
+#include "ui/Settings.h"
 #include "monitor/MonitorDialog.h"
 #include "processor/MsrRequest.h"
 #include "processor/WindowsVersion.h"
@@ -57,7 +57,7 @@ SetUpRun TimeSetUp(sim::Profile profile) {
   sim::SimPci pci(processor);
   monitor::ProcessorPlatform platform = {&processor, &port, &pci, &TimedSleep, &ReadWindowsVersion};
   MemoryStore store;
-  app::AppSettings settings;
+  ui::AppSettings settings;
   settings.Timer = 100;
   settings.AlwaysOnTop = 1;
   g_sleeps = 0;

@@ -12,16 +12,16 @@ const char* const kInstanceMutexName = "{7C1E93A0-2B64-4A1F-9F3C-00105A6E4D21}";
 const char* const kAlreadyRunningText = "Varistep Monitor is already running!";
 const char* const kCompanyKey = "Corvalith";
 
-int MonitorApp::Run(const monitor::ProcessorPlatform& platform, SettingsStore& store) {
+int MonitorApp::Run(const monitor::ProcessorPlatform& platform, ui::SettingsStore& store) {
   instanceMutex = ::CreateMutexA(nullptr, FALSE, kInstanceMutexName);
   int exitCode = 0;
   if (::GetLastError() == ERROR_ALREADY_EXISTS) {
     ui::AppMessageBox(kAlreadyRunningText, MB_OK);
   } else {
-    LoadSettings(store, *this);
+    ui::LoadSettings(store, *this);
     monitor::MonitorDialog window(*this, store, platform);
     INT_PTR result = window.DoModal();
-    SaveSettingsAfterRun(store, *this, result);
+    ui::SaveSettingsAfterRun(store, *this, result);
     exitCode = static_cast<int>(window.ExitCode());
   }
   if (instanceMutex != nullptr) ::CloseHandle(instanceMutex);

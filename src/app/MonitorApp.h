@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "app/Settings.h"
+#include "ui/Settings.h"
 #include "monitor/ProcessorPlatform.h"
 
 namespace app {
@@ -13,10 +13,10 @@ extern const char* const kInstanceMutexName;
 extern const char* const kAlreadyRunningText;
 extern const char* const kCompanyKey;
 
-class MonitorApp : public AppSettings {
+class MonitorApp : public ui::AppSettings {
  public:
   // Start-up, the modal run and the exit routine; returns the process exit status.
-  int Run(const monitor::ProcessorPlatform& platform, SettingsStore& store);
+  int Run(const monitor::ProcessorPlatform& platform, ui::SettingsStore& store);
 
   HANDLE instanceMutex = nullptr;
 };

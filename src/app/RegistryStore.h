@@ -3,11 +3,11 @@
 
 #include <string>
 
-#include "app/Settings.h"
+#include "ui/Settings.h"
 
 namespace app {
 
-class RegistryStore : public SettingsStore {
+class RegistryStore : public ui::SettingsStore {
  public:
   RegistryStore(std::string company, std::string application);
 

@@ -67,7 +67,7 @@ const ui::MessageEntry<MonitorDialog> MonitorDialog::kMessages[] = {
     {WM_COMMAND, ID_MANUAL_SELECTION, 0, &MonitorDialog::OnManualSelection},
 };
 
-MonitorDialog::MonitorDialog(app::AppSettings& settings, app::SettingsStore& store,
+MonitorDialog::MonitorDialog(ui::AppSettings& settings, ui::SettingsStore& store,
                              const ProcessorPlatform& platform, HWND parent)
     : ui::Dialog(IDD_MONITOR, parent),
       app(&settings),
@@ -310,7 +310,7 @@ INT_PTR MonitorDialog::OnPowerBroadcast(WPARAM event, LPARAM) {
 // Windows is shutting down or the user logs off: the modal run never ends with OK, so save now
 // what Close would have saved.
 INT_PTR MonitorDialog::OnEndSession(WPARAM ending, LPARAM) {
-  if (ending != FALSE) app::SaveSettings(*store_, *app);
+  if (ending != FALSE) ui::SaveSettings(*store_, *app);
   return FALSE;
 }
 

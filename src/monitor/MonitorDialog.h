@@ -4,7 +4,6 @@
 
 #include <windows.h>
 
-#include "app/Settings.h"
 #include "monitor/ChartModel.h"
 #include "monitor/ChartPainter.h"
 #include "monitor/ProcessorPlatform.h"
@@ -14,6 +13,7 @@
 #include "processor/StepTable.h"
 #include "tray/SystemTray.h"
 #include "ui/Dialog.h"
+#include "ui/Settings.h"
 
 namespace monitor {
 
@@ -23,12 +23,12 @@ constexpr UINT kSetupFailedExitCode = 1;
 
 class MonitorDialog : public ui::Dialog {
  public:
-  MonitorDialog(app::AppSettings& settings, app::SettingsStore& store,
+  MonitorDialog(ui::AppSettings& settings, ui::SettingsStore& store,
                 const ProcessorPlatform& platform, HWND parent = nullptr);
   ~MonitorDialog() override;
 
   // State shared with the tray, the dialogs and the tests.
-  app::AppSettings* app;
+  ui::AppSettings* app;
   tray::CSystemTray tray;
   BOOL visible;
   RECT fullWindowRect;
@@ -92,7 +92,7 @@ class MonitorDialog : public ui::Dialog {
 
   static const ui::MessageEntry<MonitorDialog> kMessages[];
 
-  app::SettingsStore* store_;
+  ui::SettingsStore* store_;
   ProcessorPlatform platform_;
   UINT exitCode_;
   bool limitBoxOpen_;

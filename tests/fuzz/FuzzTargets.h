@@ -11,7 +11,7 @@
 #include <map>
 #include <string>
 
-#include "app/Settings.h"
+#include "ui/Settings.h"
 #include "monitor/ChartModel.h"
 #include "processor/MsrRequest.h"
 #include "processor/Setup.h"
@@ -221,12 +221,12 @@ inline const char* FuzzIntervalField(const uint8_t* data, size_t size) {
 
 // A store whose every read answers with whatever the input says was stored; each value is
 // absent, the sentinel, or any 32-bit number.
-class ArbitraryStore : public app::SettingsStore {
+class ArbitraryStore : public ui::SettingsStore {
  public:
   explicit ArbitraryStore(Bytes& in) : in_(in) {}
 
   int32_t ReadInt(const char* section, const char* name, int32_t defaultValue) override {
-    if (std::strcmp(section, app::kSettingsSection) != 0) wrongSection = true;
+    if (std::strcmp(section, ui::kSettingsSection) != 0) wrongSection = true;
     int32_t answer = defaultValue;
     switch (in_.Below(4)) {
       case 0:
@@ -246,7 +246,7 @@ class ArbitraryStore : public app::SettingsStore {
   }
 
   void WriteInt(const char* section, const char* name, int32_t value) override {
-    if (std::strcmp(section, app::kSettingsSection) != 0) wrongSection = true;
+    if (std::strcmp(section, ui::kSettingsSection) != 0) wrongSection = true;
     written[name] = value;
     ++writes;
   }
@@ -263,8 +263,8 @@ class ArbitraryStore : public app::SettingsStore {
 inline const char* FuzzSettingsLoad(const uint8_t* data, size_t size) {
   Bytes in(data, size);
   ArbitraryStore store(in);
-  app::AppSettings s;
-  app::LoadSettings(store, s);
+  ui::AppSettings s;
+  ui::LoadSettings(store, s);
   if (store.wrongSection) return "a setting outside the Settings section";
   if (store.read.size() != 7) return "not all seven settings were read";
   if (store.written.count("Advanced") != 0) return "Advanced was written";
@@ -297,7 +297,7 @@ inline const char* FuzzSettingsLoad(const uint8_t* data, size_t size) {
   // Saving writes back exactly what is in memory, and never "Advanced".
   store.written.clear();
   store.writes = 0;
-  app::SaveSettings(store, s);
+  ui::SaveSettings(store, s);
   if (store.writes != 6 || store.written.count("Advanced") != 0) return "save wrote the wrong set";
   for (const Switch& one : loaded) {
     if (store.written[one.name] != one.value) return "save wrote a value other than the member";

@@ -1,4 +1,4 @@
-#include "app/Settings.h"
+#include "ui/Settings.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 namespace {
 
 // Records every read and write, in order, over a map of stored values.
-class MemoryStore : public app::SettingsStore {
+class MemoryStore : public ui::SettingsStore {
  public:
   std::map<std::string, int32_t> values;
   std::vector<std::string> log;
@@ -27,8 +27,8 @@ class MemoryStore : public app::SettingsStore {
 
 TEST(Settings, FirstStartWritesSixDefaultsInOrderAndNeverAdvanced) {
   MemoryStore store;
-  app::AppSettings s;
-  app::LoadSettings(store, s);
+  ui::AppSettings s;
+  ui::LoadSettings(store, s);
   const std::vector<std::string> expected = {
       "read Settings/Advanced",    "read Settings/AlwaysOnTop",   "write Settings/AlwaysOnTop=1",
       "read Settings/SpdSenIcon",  "write Settings/SpdSenIcon=0", "read Settings/AboutBox",
@@ -46,8 +46,8 @@ TEST(Settings, SentinelsAreReplacedOtherValuesKeptUnchecked) {
   MemoryStore store;
   store.values = {{"Advanced", 7},   {"AlwaysOnTop", 255}, {"SpdSenIcon", 7}, {"AboutBox", 1},
                   {"StartMin", 255}, {"ShowMinMax", -3},   {"Timer", 0}};
-  app::AppSettings s;
-  app::LoadSettings(store, s);
+  ui::AppSettings s;
+  ui::LoadSettings(store, s);
   EXPECT_EQ(s.Advanced, 7);
   EXPECT_EQ(s.AlwaysOnTop, 1);
   EXPECT_EQ(store.values["AlwaysOnTop"], 1);
@@ -64,8 +64,8 @@ TEST(Settings, NegativeTimerIsKeptAndNotRewritten) {
   MemoryStore store;
   store.values = {{"AlwaysOnTop", 0}, {"SpdSenIcon", 0}, {"AboutBox", 0},
                   {"StartMin", 0},    {"ShowMinMax", 0}, {"Timer", -20}};
-  app::AppSettings s;
-  app::LoadSettings(store, s);
+  ui::AppSettings s;
+  ui::LoadSettings(store, s);
   EXPECT_EQ(s.Timer, -20);
   for (const auto& entry : store.log)
     EXPECT_EQ(entry.rfind("write", 0), std::string::npos) << entry;
@@ -73,7 +73,7 @@ TEST(Settings, NegativeTimerIsKeptAndNotRewritten) {
 
 TEST(Settings, SaveWritesSixInOrder) {
   MemoryStore store;
-  app::AppSettings s;
+  ui::AppSettings s;
   s.Advanced = 1;
   s.AlwaysOnTop = 0;
   s.SpdSenIcon = 1;
@@ -81,7 +81,7 @@ TEST(Settings, SaveWritesSixInOrder) {
   s.StartMin = 1;
   s.ShowMinMax = 1;
   s.Timer = 250;
-  app::SaveSettings(store, s);
+  ui::SaveSettings(store, s);
   const std::vector<std::string> expected = {
       "write Settings/AlwaysOnTop=0", "write Settings/SpdSenIcon=1", "write Settings/AboutBox=1",
       "write Settings/StartMin=1",    "write Settings/ShowMinMax=1", "write Settings/Timer=250"};
@@ -89,15 +89,15 @@ TEST(Settings, SaveWritesSixInOrder) {
 }
 
 TEST(Settings, OnlyTheConfirmResultWritesBack) {
-  app::AppSettings s;
+  ui::AppSettings s;
   s.Timer = 250;
   for (intptr_t result : {intptr_t{2}, intptr_t{0}, intptr_t{-1}}) {
     MemoryStore store;
-    EXPECT_FALSE(app::SaveSettingsAfterRun(store, s, result));
+    EXPECT_FALSE(ui::SaveSettingsAfterRun(store, s, result));
     EXPECT_TRUE(store.log.empty());
   }
   MemoryStore store;
-  EXPECT_TRUE(app::SaveSettingsAfterRun(store, s, 1));
+  EXPECT_TRUE(ui::SaveSettingsAfterRun(store, s, 1));
   EXPECT_EQ(store.values["Timer"], 250);
   EXPECT_EQ(store.log.size(), 6u);
 }

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Settings.h"
+#include "ui/Settings.h"
 #include "monitor/MonitorDialog.h"
 #include "processor/MsrRequest.h"
 #include "resources/resource.h"
@@ -25,7 +25,7 @@
 
 namespace {
 
-class MemoryStore : public app::SettingsStore {
+class MemoryStore : public ui::SettingsStore {
  public:
   int32_t ReadInt(const char*, const char* name, int32_t defaultValue) override {
     auto found = values.find(name);
@@ -186,7 +186,7 @@ class DialogCommandsTest : public ::testing::Test {
   sim::SimDriverPort port;
   sim::SimPci pci;
   MemoryStore store;
-  app::AppSettings settings;
+  ui::AppSettings settings;
   monitor::ProcessorPlatform platform = {};
   std::unique_ptr<monitor::MonitorDialog> monitor;
 };

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "app/MonitorApp.h"
-#include "app/Settings.h"
+#include "ui/Settings.h"
 #include "monitor/MonitorDialog.h"
 #include "resources/resource.h"
 #include "sim/SimDriverPort.h"
@@ -34,7 +34,7 @@ constexpr COLORREF kBlack = RGB(0, 0, 0);
 
 // ---- Settings in memory ----
 
-class MemoryStore : public app::SettingsStore {
+class MemoryStore : public ui::SettingsStore {
  public:
   int32_t ReadInt(const char* section, const char* name, int32_t defaultValue) override {
     reads.push_back(name);
@@ -369,7 +369,7 @@ class MonitorFixture : public ::testing::Test {
                                            IMAGE_ICON, 16, 16, LR_SHARED));
   }
 
-  app::AppSettings settings;
+  ui::AppSettings settings;
   MemoryStore store;
   std::unique_ptr<sim::SimProcessor> processor;
   std::unique_ptr<sim::SimDriverPort> port;

@@ -450,7 +450,7 @@ class MonitorSettings : public MonitorFixture {
   }
 
   size_t writesBeforeShown = 0;
-  app::AppSettings runSettings;
+  ui::AppSettings runSettings;
 };
 
 TEST_F(MonitorSettings, FirstStartWritesSixDefaultsAndNeverAdvanced) {
@@ -538,14 +538,14 @@ TEST_F(MonitorSettings, StartMinStaysHiddenThroughTheModalRun) {
 }
 
 TEST_F(MonitorSettings, RunResultDecidesTheWriteBack) {
-  app::AppSettings values;
+  ui::AppSettings values;
   values.Timer = 321;
   for (intptr_t result :
        {intptr_t{IDCANCEL}, intptr_t{-1}, intptr_t{0}, intptr_t{monitor::kSetupFailedResult}}) {
-    EXPECT_FALSE(app::SaveSettingsAfterRun(store, values, result));
+    EXPECT_FALSE(ui::SaveSettingsAfterRun(store, values, result));
   }
   EXPECT_TRUE(store.writes.empty());
-  EXPECT_TRUE(app::SaveSettingsAfterRun(store, values, IDOK));
+  EXPECT_TRUE(ui::SaveSettingsAfterRun(store, values, IDOK));
   EXPECT_EQ(store.WrittenNames(), SixSettings());
   EXPECT_EQ(store.values["Timer"], 321);
 }
@@ -597,8 +597,8 @@ TEST_F(MonitorRegistry, WrongTypedValuesReadAsTheDefault) {
   EXPECT_EQ(store.ReadInt("Settings", "AboutBox", 255), 255);
 
   // The start-up rules then put the defaults back as proper values.
-  app::AppSettings settings;
-  app::LoadSettings(store, settings);
+  ui::AppSettings settings;
+  ui::LoadSettings(store, settings);
   EXPECT_EQ(settings.Timer, 100);
   EXPECT_EQ(settings.StartMin, 0);
   EXPECT_EQ(settings.AboutBox, 0);

@@ -133,7 +133,7 @@ class ReliabilityRegistry : public MonitorFixture {
   }
 
   // The whole program on the registry store, ended by Close (which saves) from its set-up.
-  int RunAndClose(app::SettingsStore& registry, app::AppSettings* seen = nullptr) {
+  int RunAndClose(ui::SettingsStore& registry, ui::AppSettings* seen = nullptr) {
     Seen().onMonitor = [seen](ui::Dialog& made) {
       auto& monitor = static_cast<monitor::MonitorDialog&>(made);
       if (seen != nullptr) *seen = *monitor.app;
@@ -167,7 +167,7 @@ TEST_F(ReliabilityRegistry, WrongShapesAreReplacedByWellFormedDefaultsThroughARu
     UseProfile(sim::Profile::Default);
     for (const char* name : kSevenValues) SetRaw(SettingsPath(), name, shape);
     app::RegistryStore registry(kCompany, kApplication);
-    app::AppSettings seen;
+    ui::AppSettings seen;
     EXPECT_EQ(RunAndClose(registry, &seen), 0);
     EXPECT_TRUE(Seen().boxes.empty());
     // Ran with the defaults: Advanced reads as 0, the others as a fresh installation's.
@@ -237,7 +237,7 @@ TEST_F(ReliabilityRegistry, ReadOnlySettingsKeyRunsOnDefaultsWithoutComplaint) {
   // The store opens its path for writing as well, so a locked key reads as the default.
   EXPECT_EQ(registry.ReadInt("Settings", "Timer", 0), 0);
   registry.WriteInt("Settings", "Timer", 999);
-  app::AppSettings seen;
+  ui::AppSettings seen;
   EXPECT_EQ(RunAndClose(registry, &seen), 0);
   EXPECT_TRUE(Seen().boxes.empty());
   EXPECT_EQ(seen.Timer, 100);

@@ -1,9 +1,11 @@
 // The user settings and the rules for loading and saving them, apart from where they are stored.
+// Below every window that uses them: start-up loads and saves them, the monitor window saves them
+// at the end of a session, and Properties changes them.
 #pragma once
 
 #include <cstdint>
 
-namespace app {
+namespace ui {
 
 // Where settings live: read an integer with a default, write an integer. The registry profile is
 // the real one; tests use an in-memory store.
@@ -38,4 +40,4 @@ void SaveSettings(SettingsStore& store, const AppSettings& settings);
 // it wrote.
 bool SaveSettingsAfterRun(SettingsStore& store, const AppSettings& settings, intptr_t runResult);
 
-}  // namespace app
+}  // namespace ui

@@ -1,6 +1,6 @@
-#include "app/Settings.h"
+#include "ui/Settings.h"
 
-namespace app {
+namespace ui {
 
 const char* const kSettingsSection = "Settings";
 
@@ -46,4 +46,4 @@ bool SaveSettingsAfterRun(SettingsStore& store, const AppSettings& settings, int
   return true;
 }
 
-}  // namespace app
+}  // namespace ui
