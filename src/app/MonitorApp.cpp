@@ -1,6 +1,7 @@
 #include "app/MonitorApp.h"
 
 #include "app/RegistryStore.h"
+#include "resource.h"
 #include "monitor/MonitorDialog.h"
 #include "tray/SystemTray.h"
 #include "ui/App.h"
@@ -9,14 +10,13 @@
 namespace app {
 
 const char* const kInstanceMutexName = "{7C1E93A0-2B64-4A1F-9F3C-00105A6E4D21}";
-const char* const kAlreadyRunningText = "Varistep Monitor is already running!";
 const char* const kCompanyKey = "Corvalith";
 
 int MonitorApp::Run(const monitor::ProcessorPlatform& platform, ui::SettingsStore& store) {
   instanceMutex = ::CreateMutexA(nullptr, FALSE, kInstanceMutexName);
   int exitCode = 0;
   if (::GetLastError() == ERROR_ALREADY_EXISTS) {
-    ui::AppMessageBox(kAlreadyRunningText, MB_OK);
+    ui::AppMessageBox(IDS_ALREADY_RUNNING, MB_OK);
   } else {
     ui::LoadSettings(store, *this);
     monitor::MonitorDialog window(*this, store, platform);

@@ -10,7 +10,6 @@
 namespace app {
 
 extern const char* const kInstanceMutexName;
-extern const char* const kAlreadyRunningText;
 extern const char* const kCompanyKey;
 
 class MonitorApp : public ui::AppSettings {

@@ -3,9 +3,11 @@
 #include <commctrl.h>
 
 #include <cstdio>
+#include <string>
 
 #include "processor/StepTable.h"
 #include "resources/resource.h"
+#include "ui/App.h"
 #include "ui/DataExchange.h"
 
 namespace dialogs {
@@ -13,14 +15,15 @@ namespace dialogs {
 namespace {
 
 struct Column {
-  const char* heading;
+  UINT heading;
   int format;
   int width;
 };
 
 constexpr Column kColumns[] = {
-    {"Frequency", LVCFMT_RIGHT, 62}, {"Voltage", LVCFMT_RIGHT, 48}, {"CD_DIV", LVCFMT_CENTER, 51},
-    {"CD Freq.", LVCFMT_RIGHT, 54},  {"SD_DIV", LVCFMT_CENTER, 51}, {"SD Freq.", LVCFMT_RIGHT, 54},
+    {IDS_COLUMN_FREQUENCY, LVCFMT_RIGHT, 62},   {IDS_COLUMN_VOLTAGE, LVCFMT_RIGHT, 48},
+    {IDS_COLUMN_CD_DIVIDER, LVCFMT_CENTER, 51}, {IDS_COLUMN_CD_FREQUENCY, LVCFMT_RIGHT, 54},
+    {IDS_COLUMN_SD_DIVIDER, LVCFMT_CENTER, 51}, {IDS_COLUMN_SD_FREQUENCY, LVCFMT_RIGHT, 54},
 };
 constexpr int kColumnCount = static_cast<int>(sizeof kColumns / sizeof kColumns[0]);
 
@@ -72,11 +75,12 @@ BOOL CpuInfoDialog::OnInitDialog() {
 
 void CpuInfoDialog::InsertColumns() {
   for (int k = 0; k < kColumnCount; ++k) {
+    std::string heading = ui::LoadText(kColumns[k].heading);
     LVCOLUMNA column = {};
     column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
     column.fmt = kColumns[k].format;
     column.cx = kColumns[k].width;
-    column.pszText = const_cast<char*>(kColumns[k].heading);
+    column.pszText = &heading[0];
     column.iSubItem = k;
     ::SendMessageA(stepList.Hwnd(), LVM_INSERTCOLUMNA, static_cast<WPARAM>(k),
                    reinterpret_cast<LPARAM>(&column));

@@ -7,6 +7,7 @@
 #include "dialogs/ManualSelectionDialog.h"
 #include "dialogs/ManualSelectionRules.h"
 #include "dialogs/PropertiesDialog.h"
+#include "monitor/SetupTexts.h"
 #include "processor/MsrRequest.h"
 #include "processor/Setup.h"
 #include "resource.h"
@@ -18,12 +19,6 @@ namespace {
 
 constexpr UINT kAlwaysOnTopFlags = SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE;
 
-constexpr const char* kXpNoticeText =
-    "In order to change the Varistep minimum or maximum setting,\n"
-    "you must first change the Power Scheme to 'Always On'\n"
-    "using the 'Power Options' Control Panel.\n\n";
-constexpr const char* kXpNoticeCaption = "Notice for Windows XP Users";
-
 }  // namespace
 
 INT_PTR MonitorDialog::OnCpuInformation(WPARAM, LPARAM) {
@@ -34,11 +29,12 @@ INT_PTR MonitorDialog::OnCpuInformation(WPARAM, LPARAM) {
     dialog.xtlVersion = processorInfo.xtlVersion;
     dialog.frequencyBitmap = processorInfo.frequencyBitmap;
     dialog.l2CacheSize = processorInfo.l2CacheSize;
-    dialog.policy = performancePolicy ? "Performance" : "Economy";
+    dialog.policy = ui::LoadText(performancePolicy ? IDS_PERFORMANCE : IDS_ECONOMY);
     dialog.cpuName = processorInfo.cpuName;
     dialog.cpuRevision = processorInfo.cpuRevision;
     dialog.cpuType = processorInfo.cpuType;
-    dialog.serialNumber = processorInfo.serialNumber;
+    dialog.serialNumber = processorInfo.serialDisabled ? ui::LoadText(IDS_SERIAL_DISABLED)
+                                                       : processorInfo.serialNumber;
     dialog.voltageBitmap = processorInfo.voltageBitmap;
     dialog.lastStep = steps.lastStep;
     dialog.frequencyMHz = steps.frequencyMHz;
@@ -96,7 +92,7 @@ INT_PTR MonitorDialog::OnManualSelection(WPARAM, LPARAM) {
     if (dialog.DoModal() == IDOK) {
       // Only informs: the window is written after either answer.
       if (processor.osKind == OsKind::WindowsXp) {
-        ui::ShowMessageBox(Hwnd(), kXpNoticeText, kXpNoticeCaption, MB_OKCANCEL);
+        ui::ShowMessageBox(Hwnd(), IDS_XP_NOTICE, IDS_XP_NOTICE_CAPTION, MB_OKCANCEL);
       }
       uint32_t low = 0;
       uint32_t high = 0;
@@ -106,7 +102,7 @@ INT_PTR MonitorDialog::OnManualSelection(WPARAM, LPARAM) {
         steps.maxStep = dialog.maxIndex;
         steps.minStep = dialog.minIndex;
         if (!driver.WriteRegister(MsrScalingWindow, low, high)) {
-          ui::ShowMessageBox(Hwnd(), RequestRefusedText, RequestRefusedCaption, MB_OK);
+          ShowRequestRefused(Hwnd());
         }
       }
     }

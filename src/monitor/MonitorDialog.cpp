@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include "dialogs/AboutDialog.h"
+#include "monitor/SetupTexts.h"
 #include "resource.h"
 #include "tray/HideToTray.h"
 #include "ui/DataExchange.h"
@@ -12,7 +13,6 @@ namespace monitor {
 
 namespace {
 
-constexpr const char* kTooltip = "Varistep Monitor";
 constexpr UINT kBalloonTimeoutSeconds = 10;
 constexpr UINT kAlwaysOnTopFlags = SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE;
 // Posted to itself: re-applies the hide after something showed the window while in the tray.
@@ -110,8 +110,8 @@ BOOL MonitorDialog::OnInitDialog() {
   ui::SetMainWindow(window);
   ::SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
 
-  tray.CreateTrayIcon(nullptr, tray::TrayNotifyMessage, kTooltip, icon, IDR_TRAY_MENU, FALSE,
-                      nullptr, nullptr, 0, kBalloonTimeoutSeconds);
+  tray.CreateTrayIcon(nullptr, tray::TrayNotifyMessage, ui::LoadText(IDS_TOOLTIP).c_str(), icon,
+                      IDR_TRAY_MENU, FALSE, nullptr, nullptr, 0, kBalloonTimeoutSeconds);
   tray.SetDefaultMenuItem(0, TRUE);
   tray.SetCommandWindow(window);
   if (app->Advanced != 0) {
@@ -180,10 +180,11 @@ bool MonitorDialog::Fail(const SetupOutcome& outcome) {
     visible = FALSE;
     tray.RemoveTrayIcon();
   }
-  if (outcome.caption.empty()) {
-    ui::AppMessageBox(outcome.message.c_str(), MB_OK);
+  const BoxText box = SetupFailureText(outcome);
+  if (box.caption.empty()) {
+    ui::AppMessageBox(box.text.c_str(), MB_OK);
   } else {
-    ui::ShowMessageBox(Hwnd(), outcome.message.c_str(), outcome.caption.c_str(), MB_OK);
+    ui::ShowMessageBox(Hwnd(), box.text.c_str(), box.caption.c_str(), MB_OK);
   }
   if (outcome.endsProcess) EndDialog(kSetupFailedResult);
   return false;
@@ -236,7 +237,7 @@ void MonitorDialog::ShowLimitFailure() {
   // Ticks that fail while the box is open are dropped rather than stacking boxes.
   if (limitBoxOpen_) return;
   limitBoxOpen_ = true;
-  ui::ShowMessageBox(Hwnd(), RequestRefusedText, RequestRefusedCaption, MB_OK);
+  ShowRequestRefused(Hwnd());
   limitBoxOpen_ = false;
 }
 
@@ -391,7 +392,7 @@ INT_PTR MonitorDialog::OnPolicy(WPARAM command, LPARAM) {
     // written, but one refusal box at a time is enough.
     if (policyBoxOpen_) return TRUE;
     policyBoxOpen_ = true;
-    ui::AppMessageBox(RequestRefusedText, MB_OK);
+    ui::AppMessageBox(IDS_REQUEST_REFUSED, MB_OK);
     policyBoxOpen_ = false;
   }
   return TRUE;

@@ -11,6 +11,7 @@ struct ProcessorInfo {
   std::string cpuName;
   std::string cpuRevision;
   std::string cpuType;
-  std::string serialNumber;
+  std::string serialNumber;  // empty when the processor's serial number is disabled
+  bool serialDisabled = false;
   std::string voltageBitmap;
 };

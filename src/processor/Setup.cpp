@@ -3,23 +3,11 @@
 #include <cstdio>
 #include <cstring>
 
-const char* const WrongVendorText = "A Corvalith CPU was not found.";
-const char* const WrongVendorCaption = "Checking for a Corvalith CPU?";
-const char* const VaristepAbsentText = "Varistep is absent from your system.";
-const char* const VaristepAbsentCaption = "Checking for Varistep on your system?";
-const char* const OpenNotSupportedText =
-    "Unable to open VxD, \n device does not support DeviceIOCTL\n";
-const char* const RequestRefusedText = "Device does not support the requested API";
-const char* const RequestRefusedCaption = "Error";
-
 namespace {
 
-SetupOutcome Failure(SetupOutcome::Kind kind, std::string message, std::string caption,
-                     bool endsProcess) {
+SetupOutcome Failure(SetupOutcome::Kind kind, bool endsProcess) {
   SetupOutcome outcome;
   outcome.kind = kind;
-  outcome.message = std::move(message);
-  outcome.caption = std::move(caption);
   outcome.endsProcess = endsProcess;
   return outcome;
 }
@@ -65,8 +53,7 @@ SetupOutcome OkOutcome() {
 }
 
 SetupOutcome RequestRefusedOutcome() {
-  return Failure(SetupOutcome::Kind::RequestRefused, RequestRefusedText, RequestRefusedCaption,
-                 true);
+  return Failure(SetupOutcome::Kind::RequestRefused, true);
 }
 
 SetupOutcome IdentifyProcessor(CpuidSource& cpuid, ProcessorInfo& info, ProcessorState& state) {
@@ -76,7 +63,7 @@ SetupOutcome IdentifyProcessor(CpuidSource& cpuid, ProcessorInfo& info, Processo
   AppendBytes(vendor.edx, vendorText + 4);
   AppendBytes(vendor.ecx, vendorText + 8);
   if (std::memcmp(vendorText, "CorvalithCPU", sizeof vendorText) != 0) {
-    return Failure(SetupOutcome::Kind::WrongVendor, WrongVendorText, WrongVendorCaption, true);
+    return Failure(SetupOutcome::Kind::WrongVendor, true);
   }
 
   info.cpuId = HexWord(cpuid.Query(LeafSignature).eax);
@@ -111,8 +98,7 @@ SetupOutcome IdentifyProcessor(CpuidSource& cpuid, ProcessorInfo& info, Processo
 
   state.hasVaristep = (cpuid.Query(LeafRevision).edx & VaristepFlag) != 0;
   if (!state.hasVaristep) {
-    return Failure(SetupOutcome::Kind::VaristepAbsent, VaristepAbsentText, VaristepAbsentCaption,
-                   false);
+    return Failure(SetupOutcome::Kind::VaristepAbsent, false);
   }
   return OkOutcome();
 }
@@ -120,13 +106,10 @@ SetupOutcome IdentifyProcessor(CpuidSource& cpuid, ProcessorInfo& info, Processo
 SetupOutcome OpenDriver(DriverLink& driver, const DriverPath& path) {
   if (driver.Open(path)) return OkOutcome();
   uint32_t error = driver.OpenError();
-  if (error == ErrorNotSupported) {
-    return Failure(SetupOutcome::Kind::OpenFailed, OpenNotSupportedText, "", true);
-  }
-  char text[64];
-  std::snprintf(text, sizeof text, "Unable to open VxD, Error code: %lx\n",
-                static_cast<unsigned long>(error));
-  return Failure(SetupOutcome::Kind::OpenFailed, text, "", true);
+  if (error == ErrorNotSupported) return Failure(SetupOutcome::Kind::OpenNotSupported, true);
+  SetupOutcome outcome = Failure(SetupOutcome::Kind::OpenFailed, true);
+  outcome.openError = error;
+  return outcome;
 }
 
 SetupOutcome ReadSerialNumber(RegisterIo& io, CpuidSource& cpuid, ProcessorInfo& info) {
@@ -134,8 +117,10 @@ SetupOutcome ReadSerialNumber(RegisterIo& io, CpuidSource& cpuid, ProcessorInfo&
   if (!io.ReadRegister(MsrSerialControl, FillerWord, FillerWord, low, high)) {
     return RequestRefusedOutcome();
   }
-  if (low & SerialDisabledBit) {
-    info.serialNumber = "Disabled";
+  // A disabled number is shown as a word, which the window layer has: the text stays empty.
+  info.serialDisabled = (low & SerialDisabledBit) != 0;
+  if (info.serialDisabled) {
+    info.serialNumber.clear();
     return OkOutcome();
   }
   CpuidResult serial = cpuid.Query(LeafSerialNumber);

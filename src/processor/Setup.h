@@ -14,14 +14,19 @@
 #include "processor/RegisterIo.h"
 #include "processor/StepTable.h"
 
+// Which failure happened; the window layer has the words for each.
 struct SetupOutcome {
-  enum class Kind { Ok, WrongVendor, VaristepAbsent, OpenFailed, RequestRefused };
+  enum class Kind {
+    Ok,
+    WrongVendor,
+    VaristepAbsent,
+    OpenNotSupported,  // the device answered error 50: it does not take control requests
+    OpenFailed,        // any other open error, in openError
+    RequestRefused,
+  };
 
   Kind kind = Kind::Ok;
-  std::string message;
-  // Empty: an application message box, captioned with the application name. Otherwise a box
-  // owned by the monitor window with this caption.
-  std::string caption;
+  uint32_t openError = 0;
   // True for every failure but VaristepAbsent: the window layer then exits with status 1.
   bool endsProcess = false;
 
@@ -32,15 +37,6 @@ struct SetupOutcome {
 using SleepFn = void (*)(uint32_t ms);
 
 constexpr uint32_t SweepSettleMs = 50;
-
-// Texts of the set-up failures.
-extern const char* const WrongVendorText;
-extern const char* const WrongVendorCaption;
-extern const char* const VaristepAbsentText;
-extern const char* const VaristepAbsentCaption;
-extern const char* const OpenNotSupportedText;
-extern const char* const RequestRefusedText;
-extern const char* const RequestRefusedCaption;
 
 constexpr uint32_t ErrorNotSupported = 50;
 

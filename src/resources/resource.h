@@ -17,6 +17,29 @@
 // Strings: the two texts of the first tray-menu item
 #define IDS_SHOW_MONITOR 103
 #define IDS_HIDE_MONITOR 104
+// Every other text the program shows
+#define IDS_TOOLTIP 200
+#define IDS_ALREADY_RUNNING 201
+#define IDS_WRONG_VENDOR 202
+#define IDS_WRONG_VENDOR_CAPTION 203
+#define IDS_VARISTEP_ABSENT 204
+#define IDS_VARISTEP_ABSENT_CAPTION 205
+#define IDS_OPEN_NOT_SUPPORTED 206
+#define IDS_OPEN_FAILED 207
+#define IDS_REQUEST_REFUSED 208
+#define IDS_REQUEST_REFUSED_CAPTION 209
+#define IDS_XP_NOTICE 210
+#define IDS_XP_NOTICE_CAPTION 211
+#define IDS_POSITIVE_INTEGER 212
+#define IDS_PERFORMANCE 213
+#define IDS_ECONOMY 214
+#define IDS_SERIAL_DISABLED 215
+#define IDS_COLUMN_FREQUENCY 216
+#define IDS_COLUMN_VOLTAGE 217
+#define IDS_COLUMN_CD_DIVIDER 218
+#define IDS_COLUMN_CD_FREQUENCY 219
+#define IDS_COLUMN_SD_DIVIDER 220
+#define IDS_COLUMN_SD_FREQUENCY 221
 
 // Icons: the application icon and the eight speed icons (145 = innermost turn green ... 151 = all
 // green; 152 = all yellow, the same picture as 128)

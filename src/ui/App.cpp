@@ -40,4 +40,19 @@ void SetMessageBoxHook(MessageBoxHook hook) {
   g_messageBoxHook = hook;
 }
 
+std::string LoadText(UINT id) {
+  // The longest text of the table is under 200 characters.
+  char text[512] = {};
+  int length = ::LoadStringA(::GetModuleHandleA(nullptr), id, text, sizeof text);
+  return std::string(text, length > 0 ? static_cast<size_t>(length) : 0);
+}
+
+int AppMessageBox(UINT textId, UINT type) {
+  return AppMessageBox(LoadText(textId).c_str(), type);
+}
+
+int ShowMessageBox(HWND owner, UINT textId, UINT captionId, UINT type) {
+  return ShowMessageBox(owner, LoadText(textId).c_str(), LoadText(captionId).c_str(), type);
+}
+
 }  // namespace ui

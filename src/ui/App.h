@@ -15,10 +15,15 @@ HWND MainWindow();
 
 // A message box captioned with the application name, owned by the main window.
 int AppMessageBox(const char* text, UINT type = MB_OK);
+int AppMessageBox(UINT textId, UINT type = MB_OK);
 
 // A message box with its own caption and owner, such as the monitor window's "Error" box. Goes
 // through the same test hook as AppMessageBox.
 int ShowMessageBox(HWND owner, const char* text, const char* caption, UINT type = MB_OK);
+int ShowMessageBox(HWND owner, UINT textId, UINT captionId, UINT type = MB_OK);
+
+// A text of the program's string table; empty when there is none with this id.
+std::string LoadText(UINT id);
 
 // Test seam: while a hook is set, AppMessageBox and ShowMessageBox call it instead of showing a
 // box and return its answer. Null (the default) shows real boxes.

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "resource.h"
 #include "ui/App.h"
 #include "ui/CheckValue.h"
 #include "ui/Dialog.h"
@@ -82,7 +83,7 @@ void DataExchange::UInt(int id, uint32_t& value) {
     return;
   }
   if (ParseUnsignedField(ItemText(item).c_str(), value)) return;
-  AppMessageBox("Please enter a positive integer.", MB_OK);
+  AppMessageBox(IDS_POSITIVE_INTEGER, MB_OK);
   ::SendMessageA(dialog_.Hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(item), TRUE);
   ::SendMessageA(item, EM_SETSEL, 0, -1);
   failed_ = true;

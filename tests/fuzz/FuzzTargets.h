@@ -150,7 +150,7 @@ inline const char* FuzzProcessorSetup(const uint8_t* data, size_t size) {
                ? nullptr
                : "serial number failure is not a refused request";
   }
-  if (info.serialNumber != "Disabled" && info.serialNumber.size() != 26) {
+  if (info.serialDisabled ? !info.serialNumber.empty() : info.serialNumber.size() != 26) {
     return "serial number text of the wrong length";
   }
 

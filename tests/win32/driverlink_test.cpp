@@ -2,6 +2,7 @@
 // whole set-up against the simulated driver.
 #include <gtest/gtest.h>
 
+#include "monitor/SetupTexts.h"
 #include "processor/DriverLink.h"
 #include "processor/HardwareCpuid.h"
 #include "processor/Setup.h"
@@ -20,8 +21,9 @@ TEST(Win32DriverLink, MissingDeviceGivesTheNumberedText) {
   SetupOutcome outcome = OpenDriver(link, path);
   EXPECT_EQ(outcome.kind, SetupOutcome::Kind::OpenFailed);
   EXPECT_EQ(link.OpenError(), 2u);
-  EXPECT_EQ(outcome.message, "Unable to open VxD, Error code: 2\n");
-  EXPECT_EQ(outcome.caption, "");
+  const monitor::BoxText box = monitor::SetupFailureText(outcome);
+  EXPECT_EQ(box.text, "Unable to open VxD, Error code: 2\n");
+  EXPECT_EQ(box.caption, "");
   EXPECT_TRUE(outcome.endsProcess);
   EXPECT_EQ(link.Device(), InvalidDevice());
   uint32_t low = 0, high = 0;

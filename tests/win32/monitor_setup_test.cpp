@@ -391,6 +391,11 @@ TEST_F(MonitorSetup, OpenFailureTextsDependOnTheError) {
   port->FailOpen(0x1F);
   ExpectFailedSetUp("Unable to open VxD, Error code: 1f\n", name);
   EXPECT_EQ(port->RequestCount(), 0u);
+
+  Seen() = Recorder();
+  UseProfile(sim::Profile::Default);
+  port->FailOpen(0xC0000022);
+  ExpectFailedSetUp("Unable to open VxD, Error code: c0000022\n", name);
 }
 
 TEST_F(MonitorSetup, WrongVendorEndsSetUpBeforeTheDriverIsOpened) {

@@ -372,7 +372,7 @@ TEST_F(ReliabilityFaults, SecondCopyDuringTheRunIsTurnedAway) {
   EXPECT_TRUE(secondStore.reads.empty());
   EXPECT_TRUE(secondStore.writes.empty());
   ASSERT_EQ(Seen().boxes.size(), 1u);
-  EXPECT_EQ(Seen().boxes[0].text, app::kAlreadyRunningText);
+  EXPECT_EQ(Seen().boxes[0].text, "Varistep Monitor is already running!");
   EXPECT_EQ(Seen().boxes[0].caption, ui::AppName());
   EXPECT_TRUE(MutexIsFree());
 }
