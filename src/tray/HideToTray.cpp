@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include <cstring>
+#include <vector>
 
 #include "tray/TrayArea.h"
 
@@ -63,6 +64,27 @@ bool HiddenOwner::EnsureWindow() {
   if (HasWindow()) return true;
   return Create(ClassName, WS_POPUP, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                 nullptr);
+}
+
+// The system tells only top-level windows that the session ends. A parked window is no longer
+// one, so it would never save its state at log-off: the owner answers for it.
+LRESULT HiddenOwner::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message != WM_QUERYENDSESSION && message != WM_ENDSESSION) {
+    return Window::WindowProc(message, wParam, lParam);
+  }
+  // Taken first: a parked window may leave while it handles the message.
+  std::vector<HWND> parked;
+  for (HWND child = ::GetWindow(Hwnd(), GW_CHILD); child != nullptr;
+       child = ::GetWindow(child, GW_HWNDNEXT)) {
+    parked.push_back(child);
+  }
+  BOOL agreed = TRUE;
+  for (HWND child : parked) {
+    if (!::IsWindow(child)) continue;
+    LRESULT answer = ::SendMessageA(child, message, wParam, lParam);
+    if (message == WM_QUERYENDSESSION && answer == FALSE) agreed = FALSE;
+  }
+  return message == WM_QUERYENDSESSION ? agreed : 0;
 }
 
 void HideWindowToTray(HWND window) {

@@ -16,6 +16,10 @@ class HiddenOwner : public ui::Window {
 
   // Creates the window unless a live one exists; false when it cannot be made.
   bool EnsureWindow();
+
+ protected:
+  // Passes the end of the session on to the windows parked here.
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 };
 
 // The process-wide owner, constructed empty at start-up.

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The three working dialogs as a user opens them from the tray menu: CPU Information with the
-# whole step table, Manual Selection, and Properties, whose changes are saved at Close.
+# whole step table, Manual Selection, and Properties, whose changes are saved at Close, or at the
+# end of the session while the window is in the tray.
 source "$(dirname "$0")/lib.sh"
 stop_all
 clear_settings VaristepDemo
@@ -55,4 +56,28 @@ key c
 check "&Close ends the program" '[ "$(exit_status VaristepDemo 10)" = 0 ]'
 check "the registry holds Timer 250" '[ "$(reg_value VaristepDemo Timer)" = 250 ]'
 check "the registry holds ShowMinMax 1" '[ "$(reg_value VaristepDemo ShowMinMax)" = 1 ]'
+
+# A user who keeps the program in the tray changes the interval, then logs off.
+set_setting VaristepDemo StartMin 1
+start VaristepDemo
+parked() { probe list | grep -q 'class="VaristepHiddenOwner"'; }
+for _ in $(seq 1 50); do parked && break; sleep 0.3; done
+check "the program starts in the tray" parked
+sleep 1
+tray_menu
+shot dialogs-tray-menu-hidden
+# "&Properties..." comes after three items and one separator.
+menu_pick 3 1
+check "Properties opens from the tray menu" 'probe wait Properties 5000'
+check "while the window stays in the tray" \
+  '! probe list | grep -q "class=\"#32770\" title=\"Varistep Monitor\" visible=1"'
+click_control Properties 1029
+key ctrl+a
+xdotool type --delay 80 300
+click_control Properties 3
+check "OK closes Properties" 'probe gone "Properties" 5000'
+wine wineboot --end-session >/dev/null 2>&1
+check "the end of the session ends the program" '[ "$(exit_status VaristepDemo 20)" != running ]'
+check "the registry holds the new Timer 300" '[ "$(reg_value VaristepDemo Timer)" = 300 ]'
+check "and StartMin 1" '[ "$(reg_value VaristepDemo StartMin)" = 1 ]'
 finish

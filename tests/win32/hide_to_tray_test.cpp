@@ -16,11 +16,15 @@ class ShownWindow : public ui::Window {
 
   int paints = 0;
   int framePaints = 0;
+  int sessionEnds = 0;
+  bool refusesToEnd = false;
 
  protected:
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
     if (message == WM_PAINT) ++paints;
     if (message == WM_NCPAINT) ++framePaints;
+    if (message == WM_QUERYENDSESSION) return refusesToEnd ? FALSE : TRUE;
+    if (message == WM_ENDSESSION && wParam != FALSE) ++sessionEnds;
     return Window::WindowProc(message, wParam, lParam);
   }
 };
@@ -89,6 +93,25 @@ TEST(HideToTray, HideParksUnderOneOwnerAndShowBringsBack) {
   EXPECT_EQ(::GetAncestor(other.Hwnd(), GA_PARENT), owner);
   tray::HideWindowToTray(window.Hwnd());
   EXPECT_EQ(::GetAncestor(window.Hwnd(), GA_PARENT), owner);
+}
+
+// Only top-level windows hear that the session ends; the owner passes it on to the parked ones.
+TEST(HideToTray, OwnerPassesTheEndOfTheSessionToParkedWindows) {
+  ShownWindow parked, other;
+  tray::HideWindowToTray(parked.Hwnd());
+  tray::HideWindowToTray(other.Hwnd());
+  HWND owner = HiddenOwnerWindow.Hwnd();
+  EXPECT_EQ(::SendMessageA(owner, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+  other.refusesToEnd = true;
+  EXPECT_EQ(::SendMessageA(owner, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), FALSE);
+  ::SendMessageA(owner, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+  EXPECT_EQ(parked.sessionEnds, 1);
+  EXPECT_EQ(other.sessionEnds, 1);
+  // A window back on the screen hears it directly, not twice.
+  tray::ShowWindowFromTray(parked.Hwnd());
+  ::SendMessageA(owner, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+  EXPECT_EQ(parked.sessionEnds, 1);
+  EXPECT_EQ(other.sessionEnds, 2);
 }
 
 TEST(HideToTray, ShowRepaintsFrameAndClientAndComesForward) {
