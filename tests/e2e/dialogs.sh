@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The three working dialogs as a user opens them from the tray menu: CPU Information with the
-# whole step table, Manual Selection, and Properties, whose changes are saved at Close, or at the
-# end of the session while the window is in the tray.
+# whole step table, Manual Selection, and Properties, whose refusal box holds it until answered
+# and whose changes are saved at Close, or at the end of the session while the window is hidden.
 source "$(dirname "$0")/lib.sh"
 stop_all
 clear_settings VaristepDemo
@@ -39,6 +39,23 @@ key p
 check "Properties opens" 'probe wait "Properties" 5000'
 sleep 0.5
 check "the interval field reads 100" '[ "$(control_text Properties 1029)" = 100 ]'
+click_control Properties 1029
+key ctrl+a
+xdotool type --delay 80 abc
+click_control Properties 3
+refusals() { probe list | grep -cF 'text="Please enter a positive integer."'; }
+check "OK with \"abc\" shows \"Please enter a positive integer.\"" 'probe wait VaristepDemo 5000'
+shot dialogs-properties-refused
+check "Properties is disabled under its box" \
+  'probe list | grep -q "title=\"Properties\" visible=1 topmost=[01] enabled=0"'
+click_control Properties 3
+click_control Properties 4
+sleep 0.5
+check "OK and Cancel clicked under the box open no second box" '[ "$(refusals)" = 1 ]'
+check "and leave Properties open" 'probe wait Properties 0'
+probe command VaristepDemo 1
+check "the box is answered" 'probe gone VaristepDemo 5000'
+check "Properties is still open" 'probe wait Properties 0'
 click_control Properties 1029
 key ctrl+a
 xdotool type --delay 80 250

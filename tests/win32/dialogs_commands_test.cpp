@@ -337,7 +337,9 @@ TEST_F(DialogCommandsTest, PropertiesRefusedTextKeepsTheDialogOpenAndCancelChang
   monitor->chartModel.chartX = 3;
   bool stillOpen = false;
   bool focusOnField = false;
+  HWND properties = nullptr;
   Command(ID_PROPERTIES, [&](ui::Dialog& d) {
+    properties = d.Hwnd();
     ::SetDlgItemTextA(d.Hwnd(), IDC_INTERVAL, "250ms");
     ::SendMessageA(::GetDlgItem(d.Hwnd(), IDC_ALWAYS_ON_TOP), BM_CLICK, 0, 0);
     ::SendMessageA(::GetDlgItem(d.Hwnd(), IDC_PROPERTIES_OK), BM_CLICK, 0, 0);
@@ -349,6 +351,8 @@ TEST_F(DialogCommandsTest, PropertiesRefusedTextKeepsTheDialogOpenAndCancelChang
   EXPECT_TRUE(focusOnField);
   ASSERT_EQ(g_boxes.size(), 1u);
   EXPECT_EQ(g_boxes[0].text, "Please enter a positive integer.");
+  // Owned by Properties, so that the box holds it: the main window is disabled already.
+  EXPECT_EQ(g_boxes[0].owner, properties);
   EXPECT_EQ(settings.Timer, 100);
   EXPECT_EQ(settings.AlwaysOnTop, 1);
   EXPECT_EQ(monitor->timerId, timerBefore);
