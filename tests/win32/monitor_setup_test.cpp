@@ -372,7 +372,9 @@ TEST_F(MonitorSetup, EveryRefusedSweepRequestEndsSetUp) {
     UseProfile(sim::Profile::SweepOnly);
     port->RefuseRequest(k);
     ExpectFailedSetUp("Device does not support the requested API", "Error");
-    EXPECT_EQ(port->RequestCount(), k);
+    // Once the window has been read, the only request after the refused one gives it back.
+    const bool sweeping = k > 2 && k < total;
+    EXPECT_EQ(port->RequestCount(), sweeping ? k + 1 : k);
   }
 }
 
