@@ -13,6 +13,21 @@ HiddenOwner HiddenOwnerWindow;
 
 namespace {
 
+int RealMinAnimate() {
+  ANIMATIONINFO animation;
+  std::memset(&animation, 0, sizeof(animation));
+  animation.cbSize = sizeof(animation);
+  if (!::SystemParametersInfoA(SPI_GETANIMATION, sizeof(animation), &animation, 0)) return 0;
+  return animation.iMinAnimate;
+}
+
+BOOL RealAnimateRects(HWND window, int animation, const RECT* from, const RECT* to) {
+  return ::DrawAnimatedRects(window, animation, from, to);
+}
+
+MinAnimateFn g_minAnimate = &RealMinAnimate;
+AnimateRectsFn g_animateRects = &RealAnimateRects;
+
 AreaRect ToArea(const RECT& rect) {
   return {static_cast<int32_t>(rect.left), static_cast<int32_t>(rect.top),
           static_cast<int32_t>(rect.right), static_cast<int32_t>(rect.bottom)};
@@ -31,18 +46,20 @@ BOOL CALLBACK VisitTaskbarWindow(HWND window, LPARAM context) {
   return walk->Visit(className, ToArea(rect)) ? TRUE : FALSE;
 }
 
-// The minimise/restore animation step: when the user has the animation on, both ends of the
-// motion are found. Nothing is drawn between them; the window simply disappears or appears.
-void TakeAnimationRectangles(HWND window) {
-  ANIMATIONINFO animation;
-  std::memset(&animation, 0, sizeof(animation));
-  animation.cbSize = sizeof(animation);
-  if (!::SystemParametersInfoA(SPI_GETANIMATION, sizeof(animation), &animation, 0)) return;
-  if (animation.iMinAnimate == 0) return;
+// When the user has the minimise and restore animation on, the caption flies between the window
+// and the notification area, so the eye can follow where the window went or came from. Taken
+// while the window still sits where it is seen (or will be seen again).
+void AnimateTrayMove(HWND window, bool toTray) {
+  if (g_minAnimate() == 0) return;
   RECT windowRect = {0, 0, 0, 0};
   ::GetWindowRect(window, &windowRect);
   RECT trayRect = {0, 0, 0, 0};
   LocateTrayArea(trayRect);
+  if (toTray) {
+    g_animateRects(window, IDANI_CAPTION, &windowRect, &trayRect);
+  } else {
+    g_animateRects(window, IDANI_CAPTION, &trayRect, &windowRect);
+  }
 }
 
 void SetVisibleStyle(HWND window, bool visible) {
@@ -54,6 +71,11 @@ void SetVisibleStyle(HWND window, bool visible) {
 }
 
 }  // namespace
+
+void SetAnimation(MinAnimateFn setting, AnimateRectsFn animate) {
+  g_minAnimate = setting != nullptr ? setting : &RealMinAnimate;
+  g_animateRects = animate != nullptr ? animate : &RealAnimateRects;
+}
 
 static_assert(sizeof(ANIMATIONINFO) == 8, "animation query record");
 #ifndef _WIN64
@@ -88,14 +110,14 @@ LRESULT HiddenOwner::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void HideWindowToTray(HWND window) {
-  TakeAnimationRectangles(window);
+  AnimateTrayMove(window, true);
   // Without an owner window the hide still clears the visible style.
   if (HiddenOwnerWindow.EnsureWindow()) ::SetParent(window, HiddenOwnerWindow.Hwnd());
   SetVisibleStyle(window, false);
 }
 
 BOOL ShowWindowFromTray(HWND window) {
-  TakeAnimationRectangles(window);
+  AnimateTrayMove(window, false);
   ::SetParent(window, nullptr);
   SetVisibleStyle(window, true);
   ::RedrawWindow(window, nullptr, nullptr,
