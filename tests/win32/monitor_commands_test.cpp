@@ -108,6 +108,22 @@ TEST_F(MonitorCommands, AboutGreysItsItemWhileOpen) {
   }
 }
 
+TEST_F(MonitorCommands, HelpAsksTheShellToOpenTheReadmeAndReportsNothing) {
+  ASSERT_TRUE(Open());
+  Command(ID_HELP);
+  ASSERT_EQ(Seen().opened.size(), 1u);
+  const ShellOpenCall& call = Seen().opened[0];
+  EXPECT_EQ(call.owner, nullptr);
+  EXPECT_EQ(call.verb, "open");
+  // No path: looked up in the current directory, the program's folder when started from there.
+  EXPECT_EQ(call.file, "readme.htm");
+  EXPECT_EQ(call.parameters, nullptr);
+  EXPECT_EQ(call.directory, nullptr);
+  EXPECT_EQ(call.show, SW_SHOWNORMAL);
+  // The shell answered that the page is missing: still no message.
+  EXPECT_TRUE(Seen().boxes.empty());
+}
+
 TEST_F(MonitorCommands, PerformanceMovesTheMarkAndWritesThePolicy) {
   sim::SimConfig config = sim::ProfileConfig(sim::Profile::Default);
   config.performance = false;
