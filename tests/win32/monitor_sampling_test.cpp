@@ -45,7 +45,7 @@ class MonitorSampling : public MonitorFixture {
 };
 
 TEST_F(MonitorSampling, SpeedIconFollowsTheStepsBand) {
-  settings.SpdSenIcon = 1;
+  settings.SpdSenIcon = 7;  // any nonzero value is on
   ASSERT_TRUE(Open());
   const int bands[10] = {151, 151, 150, 149, 148, 148, 147, 146, 145, 152};
   for (int step = 0; step < 10; ++step) {
@@ -198,7 +198,7 @@ TEST_F(MonitorSampling, NoTraceUntilTheThirdTick) {
 }
 
 TEST_F(MonitorSampling, LimitsAreDrawnInYellowUnderTheTrace) {
-  settings.ShowMinMax = 1;
+  settings.ShowMinMax = -3;  // any nonzero value is on
   ASSERT_TRUE(Open());
   RunStepFiveInsideAWindow();
   Ticks(10);

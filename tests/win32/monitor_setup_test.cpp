@@ -130,7 +130,7 @@ TEST_F(MonitorSetup, SweepProfileSendsTheSweepAndRestoresTheWindow) {
 }
 
 TEST_F(MonitorSetup, StartMinHidesTheWindowBeforeItIsShown) {
-  settings.StartMin = 1;
+  settings.StartMin = 2;  // any nonzero value is on
   ASSERT_TRUE(Open());
   HWND window = Window();
   EXPECT_EQ(dialog->visible, FALSE);
@@ -156,7 +156,7 @@ TEST_F(MonitorSetup, StartMinOffShowsTheWindowOnTheDesktop) {
 }
 
 TEST_F(MonitorSetup, AdvancedKeepsBothDialogsWithASeparatorBeforeManualSelection) {
-  settings.Advanced = 1;
+  settings.Advanced = 7;  // any nonzero value is on
   ASSERT_TRUE(Open());
   EXPECT_NE(FindCommand(Popup(), ID_CPU_INFORMATION), nullptr);
   int position = -1;
