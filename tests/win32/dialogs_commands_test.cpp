@@ -276,22 +276,27 @@ TEST_F(DialogCommandsTest, PropertiesOpensWithTheSettingsAndOkRestartsSampling) 
   EXPECT_TRUE(store.values.find("Timer") == store.values.end() || store.values["Timer"] != 250);
 }
 
-TEST_F(DialogCommandsTest, PropertiesIntervalsThatStopSamplingAndOnesPastTheSpinRange) {
+TEST_F(DialogCommandsTest, PropertiesOkRestartsSamplingUnlessTheIntervalStopsIt) {
   StartMonitor();
   struct Case {
-    const char* typed;
+    const char* typed;  // null: nothing changed
     int32_t stored;
     bool running;
   };
   for (Case c :
-       {Case{"0", 0, false}, Case{"20000", 20000, true},
+       {Case{nullptr, 100, true}, Case{"0", 0, false}, Case{"20000", 20000, true},
         Case{"2147483648", static_cast<int32_t>(0x80000000u), false}, Case{"40", 40, true}}) {
+    SCOPED_TRACE(c.typed != nullptr ? c.typed : "unchanged");
+    // Sampling stopped by a suspend query and the chart mid-sweep: OK must start both afresh.
+    ::SendMessageA(monitor->Hwnd(), WM_POWERBROADCAST, PBT_APMQUERYSUSPEND, 0);
+    monitor->chartModel.chartX = 3;
     Command(ID_PROPERTIES, [&](ui::Dialog& d) {
-      ::SetDlgItemTextA(d.Hwnd(), IDC_INTERVAL, c.typed);
+      if (c.typed != nullptr) ::SetDlgItemTextA(d.Hwnd(), IDC_INTERVAL, c.typed);
       PostClick(d, IDC_PROPERTIES_OK);
     });
-    EXPECT_EQ(settings.Timer, c.stored) << c.typed;
-    EXPECT_EQ(monitor->timerId != 0, c.running) << c.typed;
+    EXPECT_EQ(settings.Timer, c.stored);
+    EXPECT_EQ(monitor->timerId != 0, c.running);
+    EXPECT_EQ(monitor->chartModel.chartX, monitor->chartModel.chartWidth);
   }
 }
 

@@ -298,6 +298,19 @@ TEST_F(MonitorSampling, TicksGoOnWhileTheWindowIsInTheTray) {
   Ticks(4);
   EXPECT_EQ(Seen().shell.back().icon, SpeedIcon(151));
   EXPECT_EQ(dialog->chartModel.chartX, 5);
+
+  // Back on the screen: the repaint blanks the chart, and the next tick draws the label again
+  // and sets the icon once, although the step is the same.
+  Command(ID_SHOW_HIDE);
+  ASSERT_TRUE(::IsWindowVisible(Window()));
+  EXPECT_EQ(CountColour(kTraceColour, 2, 2, ChartWidth(), 17), 0);
+  size_t before = Seen().shell.size();
+  Tick();
+  EXPECT_GT(CountColour(kTraceColour, 2, 2, ChartWidth(), 17), 20);
+  EXPECT_EQ(ModifiesSince(before), 1u);
+  EXPECT_EQ(Seen().shell.back().icon, SpeedIcon(151));
+  Tick();
+  EXPECT_EQ(ModifiesSince(before), 1u);
 }
 
 TEST_F(MonitorSampling, OtherTimerIdsAreNotTicks) {
