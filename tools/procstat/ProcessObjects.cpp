@@ -83,6 +83,15 @@ uint64_t FindTeb(DWORD processId) {
 }
 
 uint64_t FindGdiTable(HANDLE process, uint64_t teb) {
+#ifdef _WIN64
+  // A 64-bit program (the x86_64 build measures its own kind): its TEB and PEB are the 64-bit
+  // ones, and no 32-bit TEB stands in front of them.
+  uint64_t peb = 0;
+  uint64_t table = 0;
+  if (!ReadAt(process, teb + kTeb64Peb, peb)) return 0;
+  if (!ReadAt(process, peb + kPeb64GdiTable, table)) return 0;
+  return table;
+#else
   uint32_t teb64 = 0;
   if (!ReadAt(process, teb + kTebGdiBatchCount, teb64)) return 0;
   uint64_t table = 0;
@@ -97,6 +106,7 @@ uint64_t FindGdiTable(HANDLE process, uint64_t teb) {
   if (!ReadAt(process, teb + kTebPeb32, peb32)) return 0;
   if (!ReadAt(process, uint64_t{peb32} + kPeb32GdiTable, table32)) return 0;
   return table32;
+#endif
 }
 
 struct WindowCount {
