@@ -97,4 +97,6 @@ wine wineboot --end-session >/dev/null 2>&1
 check "the end of the session ends the program" '[ "$(exit_status VaristepDemo 20)" != running ]'
 check "the registry holds the new Timer 300" '[ "$(reg_value VaristepDemo Timer)" = 300 ]'
 check "and StartMin 1" '[ "$(reg_value VaristepDemo StartMin)" = 1 ]'
+# The tests after this one expect the window on the screen.
+clear_settings VaristepDemo
 finish
