@@ -89,21 +89,20 @@ INT_PTR MonitorDialog::OnManualSelection(WPARAM, LPARAM) {
     dialog.frequencyMHz = steps.frequencyMHz;
     dialog.maxIndex = steps.maxStep;
     dialog.minIndex = steps.minStep;
-    if (dialog.DoModal() == IDOK) {
+    uint32_t low = 0;
+    uint32_t high = 0;
+    // An index outside the table (none chosen, or no table at all) has no level to write; the
+    // current window and indexes stay as they are, and no notice announces a write.
+    if (dialog.DoModal() == IDOK &&
+        dialogs::WindowWords(steps, dialog.minIndex, dialog.maxIndex, low, high)) {
       // Only informs: the window is written after either answer.
       if (processor.osKind == OsKind::WindowsXp) {
         ui::ShowMessageBox(Hwnd(), IDS_XP_NOTICE, IDS_XP_NOTICE_CAPTION, MB_OKCANCEL);
       }
-      uint32_t low = 0;
-      uint32_t high = 0;
-      // An index outside the table (none chosen, or no table at all) has no level to write; the
-      // current window and indexes stay as they are.
-      if (dialogs::WindowWords(steps, dialog.minIndex, dialog.maxIndex, low, high)) {
-        steps.maxStep = dialog.maxIndex;
-        steps.minStep = dialog.minIndex;
-        if (!driver.WriteRegister(MsrScalingWindow, low, high)) {
-          ShowRequestRefused(Hwnd());
-        }
+      steps.maxStep = dialog.maxIndex;
+      steps.minStep = dialog.minIndex;
+      if (!driver.WriteRegister(MsrScalingWindow, low, high)) {
+        ShowRequestRefused(Hwnd());
       }
     }
   }

@@ -41,7 +41,18 @@ HICON SpeedIconHandle(int band) {
   return loaded[band];
 }
 
+HINSTANCE RealShellOpen(HWND owner, const char* verb, const char* file, const char* parameters,
+                        const char* directory, int show) {
+  return ::ShellExecuteA(owner, verb, file, parameters, directory, show);
+}
+
+ShellOpenFn g_shellOpen = &RealShellOpen;
+
 }  // namespace
+
+void SetShellOpen(ShellOpenFn open) {
+  g_shellOpen = open != nullptr ? open : &RealShellOpen;
+}
 
 // WM_COMMAND entries match the command id and the notification code (0 for menus and clicks).
 const ui::MessageEntry<MonitorDialog> MonitorDialog::kMessages[] = {
@@ -369,7 +380,9 @@ INT_PTR MonitorDialog::OnAbout(WPARAM, LPARAM) {
 }
 
 INT_PTR MonitorDialog::OnHelp(WPARAM, LPARAM) {
-  ::ShellExecuteA(nullptr, "open", "readme.htm", nullptr, nullptr, SW_SHOWNORMAL);
+  // No path: the shell looks the page up in the current directory, the program's folder when
+  // started from there. Whatever the shell answers, nothing is reported.
+  g_shellOpen(nullptr, "open", "readme.htm", nullptr, nullptr, SW_SHOWNORMAL);
   return TRUE;
 }
 

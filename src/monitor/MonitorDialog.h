@@ -21,6 +21,12 @@ namespace monitor {
 constexpr INT_PTR kSetupFailedResult = 3;
 constexpr UINT kSetupFailedExitCode = 1;
 
+// The road to the shell's document opener for Help, chosen once at start-up; tests put a
+// recorder here. nullptr restores ShellExecuteA.
+using ShellOpenFn = HINSTANCE (*)(HWND owner, const char* verb, const char* file,
+                                  const char* parameters, const char* directory, int show);
+void SetShellOpen(ShellOpenFn open);
+
 class MonitorDialog : public ui::Dialog {
  public:
   MonitorDialog(ui::AppSettings& settings, ui::SettingsStore& store,

@@ -154,6 +154,13 @@ SetupOutcome BuildStepTable(RegisterIo& io, CpuidSource& cpuid, const PciSource*
   bool built = state.hasStepRegisters ? ByRegisters(io, steps)
                                       : BySweep(io, cpuid, pci, sleep, state.osKind, steps);
   if (!built) {
+    // A sweep stopped midway leaves the processor pinned at the level it wrote last, after the
+    // process has ended: give the window back as it was found. Nothing more can be done if this
+    // is refused too.
+    if (!state.hasStepRegisters) {
+      io.WriteRegister(MsrScalingWindow, static_cast<uint32_t>(steps.initialLowerLevel),
+                       static_cast<uint32_t>(steps.initialUpperLevel));
+    }
     // The process ends on this outcome; leave no half-built table behind regardless.
     steps = StepTable{};
     return RequestRefusedOutcome();

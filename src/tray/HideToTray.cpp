@@ -3,6 +3,7 @@
 #include <shellapi.h>
 
 #include <cstring>
+#include <vector>
 
 #include "tray/TrayArea.h"
 
@@ -11,6 +12,21 @@ namespace tray {
 HiddenOwner HiddenOwnerWindow;
 
 namespace {
+
+int RealMinAnimate() {
+  ANIMATIONINFO animation;
+  std::memset(&animation, 0, sizeof(animation));
+  animation.cbSize = sizeof(animation);
+  if (!::SystemParametersInfoA(SPI_GETANIMATION, sizeof(animation), &animation, 0)) return 0;
+  return animation.iMinAnimate;
+}
+
+BOOL RealAnimateRects(HWND window, int animation, const RECT* from, const RECT* to) {
+  return ::DrawAnimatedRects(window, animation, from, to);
+}
+
+MinAnimateFn g_minAnimate = &RealMinAnimate;
+AnimateRectsFn g_animateRects = &RealAnimateRects;
 
 AreaRect ToArea(const RECT& rect) {
   return {static_cast<int32_t>(rect.left), static_cast<int32_t>(rect.top),
@@ -30,18 +46,20 @@ BOOL CALLBACK VisitTaskbarWindow(HWND window, LPARAM context) {
   return walk->Visit(className, ToArea(rect)) ? TRUE : FALSE;
 }
 
-// The minimise/restore animation step: when the user has the animation on, both ends of the
-// motion are found. Nothing is drawn between them; the window simply disappears or appears.
-void TakeAnimationRectangles(HWND window) {
-  ANIMATIONINFO animation;
-  std::memset(&animation, 0, sizeof(animation));
-  animation.cbSize = sizeof(animation);
-  if (!::SystemParametersInfoA(SPI_GETANIMATION, sizeof(animation), &animation, 0)) return;
-  if (animation.iMinAnimate == 0) return;
+// When the user has the minimise and restore animation on, the caption flies between the window
+// and the notification area, so the eye can follow where the window went or came from. Taken
+// while the window still sits where it is seen (or will be seen again).
+void AnimateTrayMove(HWND window, bool toTray) {
+  if (g_minAnimate() == 0) return;
   RECT windowRect = {0, 0, 0, 0};
   ::GetWindowRect(window, &windowRect);
   RECT trayRect = {0, 0, 0, 0};
   LocateTrayArea(trayRect);
+  if (toTray) {
+    g_animateRects(window, IDANI_CAPTION, &windowRect, &trayRect);
+  } else {
+    g_animateRects(window, IDANI_CAPTION, &trayRect, &windowRect);
+  }
 }
 
 void SetVisibleStyle(HWND window, bool visible) {
@@ -53,6 +71,11 @@ void SetVisibleStyle(HWND window, bool visible) {
 }
 
 }  // namespace
+
+void SetAnimation(MinAnimateFn setting, AnimateRectsFn animate) {
+  g_minAnimate = setting != nullptr ? setting : &RealMinAnimate;
+  g_animateRects = animate != nullptr ? animate : &RealAnimateRects;
+}
 
 static_assert(sizeof(ANIMATIONINFO) == 8, "animation query record");
 #ifdef _WIN64
@@ -67,15 +90,36 @@ bool HiddenOwner::EnsureWindow() {
                 nullptr);
 }
 
+// The system tells only top-level windows that the session ends. A parked window is no longer
+// one, so it would never save its state at log-off: the owner answers for it.
+LRESULT HiddenOwner::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message != WM_QUERYENDSESSION && message != WM_ENDSESSION) {
+    return Window::WindowProc(message, wParam, lParam);
+  }
+  // Taken first: a parked window may leave while it handles the message.
+  std::vector<HWND> parked;
+  for (HWND child = ::GetWindow(Hwnd(), GW_CHILD); child != nullptr;
+       child = ::GetWindow(child, GW_HWNDNEXT)) {
+    parked.push_back(child);
+  }
+  BOOL agreed = TRUE;
+  for (HWND child : parked) {
+    if (!::IsWindow(child)) continue;
+    LRESULT answer = ::SendMessageA(child, message, wParam, lParam);
+    if (message == WM_QUERYENDSESSION && answer == FALSE) agreed = FALSE;
+  }
+  return message == WM_QUERYENDSESSION ? agreed : 0;
+}
+
 void HideWindowToTray(HWND window) {
-  TakeAnimationRectangles(window);
+  AnimateTrayMove(window, true);
   // Without an owner window the hide still clears the visible style.
   if (HiddenOwnerWindow.EnsureWindow()) ::SetParent(window, HiddenOwnerWindow.Hwnd());
   SetVisibleStyle(window, false);
 }
 
 BOOL ShowWindowFromTray(HWND window) {
-  TakeAnimationRectangles(window);
+  AnimateTrayMove(window, false);
   ::SetParent(window, nullptr);
   SetVisibleStyle(window, true);
   ::RedrawWindow(window, nullptr, nullptr,

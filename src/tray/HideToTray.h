@@ -16,12 +16,24 @@ class HiddenOwner : public ui::Window {
 
   // Creates the window unless a live one exists; false when it cannot be made.
   bool EnsureWindow();
+
+ protected:
+  // Passes the end of the session on to the windows parked here.
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 };
 
 // The process-wide owner, constructed empty at start-up.
 extern HiddenOwner HiddenOwnerWindow;
 
-// Parks the window under HiddenOwnerWindow and clears its visible style.
+// The road to the system's minimise and restore animation, chosen once at start-up: its setting
+// (iMinAnimate of SPI_GETANIMATION, 0 when off or unknown) and its drawing. Tests put recorders
+// here; nullptr restores SystemParametersInfoA or DrawAnimatedRects.
+using MinAnimateFn = int (*)();
+using AnimateRectsFn = BOOL (*)(HWND window, int animation, const RECT* from, const RECT* to);
+void SetAnimation(MinAnimateFn setting, AnimateRectsFn animate);
+
+// Parks the window under HiddenOwnerWindow and clears its visible style. With the system's
+// animation on, the caption flies to the notification area first; showing flies it back.
 void HideWindowToTray(HWND window);
 
 // Makes the window top-level and visible again, repaints it and brings it forward. Returns

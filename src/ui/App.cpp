@@ -7,6 +7,19 @@ namespace ui {
 namespace {
 HWND g_mainWindow = nullptr;
 MessageBoxHook g_messageBoxHook = nullptr;
+
+// The window the user is in: the main window, or the dialog open over it. A dialog has already
+// disabled the main window, so a box owned by the main window would leave the dialog taking clicks
+// under it. While the main window is parked in the tray its dialogs hang off its top-level owner.
+HWND AppBoxOwner() {
+  if (g_mainWindow == nullptr || !::IsWindow(g_mainWindow)) return nullptr;
+  HWND root = ::GetAncestor(g_mainWindow, GA_ROOT);
+  if (root == nullptr) root = g_mainWindow;
+  HWND popup = ::GetLastActivePopup(root);
+  if (popup == nullptr || popup == root || !::IsWindow(popup)) return g_mainWindow;
+  return popup;
+}
+
 }  // namespace
 
 const std::string& AppName() {
@@ -26,7 +39,7 @@ HWND MainWindow() {
 }
 
 int AppMessageBox(const char* text, UINT type) {
-  HWND owner = g_mainWindow != nullptr && ::IsWindow(g_mainWindow) ? g_mainWindow : nullptr;
+  HWND owner = AppBoxOwner();
   if (g_messageBoxHook != nullptr) return g_messageBoxHook(owner, text, AppName().c_str(), type);
   return ::MessageBoxA(owner, text, AppName().c_str(), type);
 }

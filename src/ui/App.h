@@ -13,7 +13,8 @@ const std::string& AppName();
 void SetMainWindow(HWND hwnd);
 HWND MainWindow();
 
-// A message box captioned with the application name, owned by the main window.
+// A message box captioned with the application name, modal to the window the user is in: the
+// main window's last active popup, such as a dialog open over it, else the main window.
 int AppMessageBox(const char* text, UINT type = MB_OK);
 int AppMessageBox(UINT textId, UINT type = MB_OK);
 

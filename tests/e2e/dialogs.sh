@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The three working dialogs as a user opens them from the tray menu: CPU Information with the
-# whole step table, Manual Selection, and Properties, whose changes are saved at Close.
+# whole step table, Manual Selection, and Properties, whose refusal box holds it until answered
+# and whose changes are saved at Close, or at the end of the session while the window is hidden.
 source "$(dirname "$0")/lib.sh"
 stop_all
 clear_settings VaristepDemo
@@ -42,6 +43,23 @@ sleep 0.5
 check "the interval field reads 100" '[ "$(control_text Properties 1029)" = 100 ]'
 click_control Properties 1029
 key ctrl+a
+xdotool type --delay 80 abc
+click_control Properties 3
+refusals() { probe list | grep -cF 'text="Please enter a positive integer."'; }
+check "OK with \"abc\" shows \"Please enter a positive integer.\"" 'probe wait VaristepDemo 5000'
+shot dialogs-properties-refused
+check "Properties is disabled under its box" \
+  'probe list | grep -q "title=\"Properties\" visible=1 topmost=[01] enabled=0"'
+click_control Properties 3
+click_control Properties 4
+sleep 0.5
+check "OK and Cancel clicked under the box open no second box" '[ "$(refusals)" = 1 ]'
+check "and leave Properties open" 'probe wait Properties 0'
+probe command VaristepDemo 1
+check "the box is answered" 'probe gone VaristepDemo 5000'
+check "Properties is still open" 'probe wait Properties 0'
+click_control Properties 1029
+key ctrl+a
 xdotool type --delay 80 250
 click_control Properties 1069
 check "\"Show Min and Max on stripchart\" is ticked" '[ "$(control_field Properties 1069 check)" = 1 ]'
@@ -57,4 +75,30 @@ key c
 check "&Close ends the program" '[ "$(exit_status VaristepDemo 10)" = 0 ]'
 check "the registry holds Timer 250" '[ "$(reg_value VaristepDemo Timer)" = 250 ]'
 check "the registry holds ShowMinMax 1" '[ "$(reg_value VaristepDemo ShowMinMax)" = 1 ]'
+
+# A user who keeps the program in the tray changes the interval, then logs off.
+set_setting VaristepDemo StartMin 1
+start VaristepDemo
+parked() { probe list | grep -q 'class="VaristepHiddenOwner"'; }
+for _ in $(seq 1 50); do parked && break; sleep 0.3; done
+check "the program starts in the tray" parked
+sleep 1
+tray_menu
+shot dialogs-tray-menu-hidden
+# "&Properties..." comes after three items and one separator.
+menu_pick 3 1
+check "Properties opens from the tray menu" 'probe wait Properties 5000'
+check "while the window stays in the tray" \
+  '! probe list | grep -q "class=\"#32770\" title=\"Varistep Monitor\" visible=1"'
+click_control Properties 1029
+key ctrl+a
+xdotool type --delay 80 300
+click_control Properties 3
+check "OK closes Properties" 'probe gone "Properties" 5000'
+wine wineboot --end-session >/dev/null 2>&1
+check "the end of the session ends the program" '[ "$(exit_status VaristepDemo 20)" != running ]'
+check "the registry holds the new Timer 300" '[ "$(reg_value VaristepDemo Timer)" = 300 ]'
+check "and StartMin 1" '[ "$(reg_value VaristepDemo StartMin)" = 1 ]'
+# The tests after this one expect the window on the screen.
+clear_settings VaristepDemo
 finish

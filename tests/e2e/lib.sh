@@ -75,6 +75,18 @@ tray_menu() {  # opens the tray icon's popup menu
   xdotool mousemove $TRAY_X $TRAY_Y click 3
   sleep 0.8
 }
+# Clicks an item of the open popup menu, placed by the items and separators above it:
+# menu_pick <items> <separators>. In the prefix's menu font an item is 17 pixels high, a
+# separator 9, and the frame 3. While the window is in the tray, Wine gives the popup no keyboard
+# focus, so this is how a user chooses there.
+menu_pick() {
+  local rect l t r b
+  rect=$(probe list | awk '/class="#32768"/ && /visible=1/ { sub(/.*rect=/, ""); sub(/ .*/, ""); print; exit }')
+  [ -n "$rect" ] || return 1
+  IFS=, read -r l t r b <<<"$rect"
+  xdotool mousemove $(((l + r) / 2)) $((t + 3 + $1 * 17 + $2 * 9 + 8)) click 1
+  sleep 0.5
+}
 tray_double_click() {
   xdotool mousemove $TRAY_X $TRAY_Y click --repeat 2 --delay 80 1
   sleep 0.8

@@ -81,11 +81,11 @@ BOOL CALLBACK ListTop(HWND hwnd, LPARAM) {
   ::GetWindowThreadProcessId(hwnd, &pid);
   LONG exStyle = ::GetWindowLongA(hwnd, GWL_EXSTYLE);
   std::printf(
-      "window hwnd=%p class=\"%s\" title=\"%s\" visible=%d topmost=%d rect=%ld,%ld,%ld,%ld "
-      "pid=%lu\n",
+      "window hwnd=%p class=\"%s\" title=\"%s\" visible=%d topmost=%d enabled=%d "
+      "rect=%ld,%ld,%ld,%ld pid=%lu\n",
       static_cast<void*>(hwnd), ClassOf(hwnd).c_str(), TextOf(hwnd).c_str(),
-      ::IsWindowVisible(hwnd) ? 1 : 0, (exStyle & WS_EX_TOPMOST) ? 1 : 0, r.left, r.top, r.right,
-      r.bottom, pid);
+      ::IsWindowVisible(hwnd) ? 1 : 0, (exStyle & WS_EX_TOPMOST) ? 1 : 0,
+      ::IsWindowEnabled(hwnd) ? 1 : 0, r.left, r.top, r.right, r.bottom, pid);
   ::EnumChildWindows(hwnd, ListChild, 0);
   return TRUE;
 }

@@ -4,6 +4,7 @@
 # end once it is answered.
 source "$(dirname "$0")/lib.sh"
 stop_all
+clear_settings VaristepDemo
 copies=8
 already='text="Varistep Monitor is already running!"'
 

@@ -337,7 +337,11 @@ TEST(SimFaults, EachSetUpRequestCanEndTheSetUp) {
     if (o.IsOk()) o = BuildStepTable(link, cpu, nullptr, nullptr, state, steps, info);
     if (o.IsOk()) o = ReadPolicy(link, performance);
     EXPECT_EQ(o.kind, SetupOutcome::Kind::RequestRefused) << k;
-    EXPECT_EQ(port.RequestCount(), k);
+    // A sweep stopped after the window was read writes it back, and nothing else follows.
+    const bool sweeping = k > 2 && k < total;
+    EXPECT_EQ(port.RequestCount(), sweeping ? k + 1 : k) << k;
+    EXPECT_EQ(cpu.WindowLower(), 0u) << k;
+    EXPECT_EQ(cpu.WindowUpper(), 100u) << k;
   }
 }
 

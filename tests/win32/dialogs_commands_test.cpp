@@ -276,22 +276,27 @@ TEST_F(DialogCommandsTest, PropertiesOpensWithTheSettingsAndOkRestartsSampling) 
   EXPECT_TRUE(store.values.find("Timer") == store.values.end() || store.values["Timer"] != 250);
 }
 
-TEST_F(DialogCommandsTest, PropertiesIntervalsThatStopSamplingAndOnesPastTheSpinRange) {
+TEST_F(DialogCommandsTest, PropertiesOkRestartsSamplingUnlessTheIntervalStopsIt) {
   StartMonitor();
   struct Case {
-    const char* typed;
+    const char* typed;  // null: nothing changed
     int32_t stored;
     bool running;
   };
   for (Case c :
-       {Case{"0", 0, false}, Case{"20000", 20000, true},
+       {Case{nullptr, 100, true}, Case{"0", 0, false}, Case{"20000", 20000, true},
         Case{"2147483648", static_cast<int32_t>(0x80000000u), false}, Case{"40", 40, true}}) {
+    SCOPED_TRACE(c.typed != nullptr ? c.typed : "unchanged");
+    // Sampling stopped by a suspend query and the chart mid-sweep: OK must start both afresh.
+    ::SendMessageA(monitor->Hwnd(), WM_POWERBROADCAST, PBT_APMQUERYSUSPEND, 0);
+    monitor->chartModel.chartX = 3;
     Command(ID_PROPERTIES, [&](ui::Dialog& d) {
-      ::SetDlgItemTextA(d.Hwnd(), IDC_INTERVAL, c.typed);
+      if (c.typed != nullptr) ::SetDlgItemTextA(d.Hwnd(), IDC_INTERVAL, c.typed);
       PostClick(d, IDC_PROPERTIES_OK);
     });
-    EXPECT_EQ(settings.Timer, c.stored) << c.typed;
-    EXPECT_EQ(monitor->timerId != 0, c.running) << c.typed;
+    EXPECT_EQ(settings.Timer, c.stored);
+    EXPECT_EQ(monitor->timerId != 0, c.running);
+    EXPECT_EQ(monitor->chartModel.chartX, monitor->chartModel.chartWidth);
   }
 }
 
@@ -337,7 +342,9 @@ TEST_F(DialogCommandsTest, PropertiesRefusedTextKeepsTheDialogOpenAndCancelChang
   monitor->chartModel.chartX = 3;
   bool stillOpen = false;
   bool focusOnField = false;
+  HWND properties = nullptr;
   Command(ID_PROPERTIES, [&](ui::Dialog& d) {
+    properties = d.Hwnd();
     ::SetDlgItemTextA(d.Hwnd(), IDC_INTERVAL, "250ms");
     ::SendMessageA(::GetDlgItem(d.Hwnd(), IDC_ALWAYS_ON_TOP), BM_CLICK, 0, 0);
     ::SendMessageA(::GetDlgItem(d.Hwnd(), IDC_PROPERTIES_OK), BM_CLICK, 0, 0);
@@ -349,6 +356,8 @@ TEST_F(DialogCommandsTest, PropertiesRefusedTextKeepsTheDialogOpenAndCancelChang
   EXPECT_TRUE(focusOnField);
   ASSERT_EQ(g_boxes.size(), 1u);
   EXPECT_EQ(g_boxes[0].text, "Please enter a positive integer.");
+  // Owned by Properties, so that the box holds it: the main window is disabled already.
+  EXPECT_EQ(g_boxes[0].owner, properties);
   EXPECT_EQ(settings.Timer, 100);
   EXPECT_EQ(settings.AlwaysOnTop, 1);
   EXPECT_EQ(monitor->timerId, timerBefore);
@@ -464,8 +473,9 @@ TEST_F(DialogCommandsTest, ManualSelectionRefusedWriteKeepsTheNewIndexesAndShows
   EXPECT_FALSE(Greyed(ID_MANUAL_SELECTION));
 }
 
+// On Windows XP too: no notice announces a write that will not be made.
 TEST_F(DialogCommandsTest, ManualSelectionWithoutAChosenStepWritesNothing) {
-  StartMonitor(kWindows2000);
+  StartMonitor(kWindowsXp);
   struct Case {
     int32_t maxStep, minStep;
   };

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace {
 
 using tray::HiddenOwnerWindow;
@@ -16,14 +18,36 @@ class ShownWindow : public ui::Window {
 
   int paints = 0;
   int framePaints = 0;
+  int sessionEnds = 0;
+  bool refusesToEnd = false;
 
  protected:
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
     if (message == WM_PAINT) ++paints;
     if (message == WM_NCPAINT) ++framePaints;
+    if (message == WM_QUERYENDSESSION) return refusesToEnd ? FALSE : TRUE;
+    if (message == WM_ENDSESSION && wParam != FALSE) ++sessionEnds;
     return Window::WindowProc(message, wParam, lParam);
   }
 };
+
+struct Animation {
+  HWND window;
+  int kind;
+  RECT from, to;
+};
+std::vector<Animation> g_animations;
+
+BOOL RecordAnimation(HWND window, int kind, const RECT* from, const RECT* to) {
+  g_animations.push_back({window, kind, *from, *to});
+  return TRUE;
+}
+
+// Wine keeps the animation setting off whatever is set, so the test gives the answer itself.
+int g_minAnimate = 0;
+int MinAnimate() {
+  return g_minAnimate;
+}
 
 bool HasVisibleStyle(HWND window) {
   return (::GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE) != 0;
@@ -89,6 +113,53 @@ TEST(HideToTray, HideParksUnderOneOwnerAndShowBringsBack) {
   EXPECT_EQ(::GetAncestor(other.Hwnd(), GA_PARENT), owner);
   tray::HideWindowToTray(window.Hwnd());
   EXPECT_EQ(::GetAncestor(window.Hwnd(), GA_PARENT), owner);
+}
+
+// Only top-level windows hear that the session ends; the owner passes it on to the parked ones.
+TEST(HideToTray, OwnerPassesTheEndOfTheSessionToParkedWindows) {
+  ShownWindow parked, other;
+  tray::HideWindowToTray(parked.Hwnd());
+  tray::HideWindowToTray(other.Hwnd());
+  HWND owner = HiddenOwnerWindow.Hwnd();
+  EXPECT_EQ(::SendMessageA(owner, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+  other.refusesToEnd = true;
+  EXPECT_EQ(::SendMessageA(owner, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), FALSE);
+  ::SendMessageA(owner, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+  EXPECT_EQ(parked.sessionEnds, 1);
+  EXPECT_EQ(other.sessionEnds, 1);
+  // A window back on the screen hears it directly, not twice.
+  tray::ShowWindowFromTray(parked.Hwnd());
+  ::SendMessageA(owner, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+  EXPECT_EQ(parked.sessionEnds, 1);
+  EXPECT_EQ(other.sessionEnds, 2);
+}
+
+// With the system's animation on, the caption flies from the window to the notification area
+// and back; with it off, nothing is drawn.
+TEST(HideToTray, AnimatesBetweenWindowAndTrayOnlyWhenTheSystemDoes) {
+  tray::SetAnimation(&MinAnimate, &RecordAnimation);
+  ShownWindow window;
+  RECT shown, area;
+  ::GetWindowRect(window.Hwnd(), &shown);
+  tray::LocateTrayArea(area);
+  for (int on : {1, 0, 7}) {
+    SCOPED_TRACE(on);
+    g_minAnimate = on;
+    g_animations.clear();
+    tray::HideWindowToTray(window.Hwnd());
+    tray::ShowWindowFromTray(window.Hwnd());
+    ASSERT_EQ(g_animations.size(), on ? 2u : 0u);
+    for (const Animation& a : g_animations) {
+      EXPECT_EQ(a.window, window.Hwnd());
+      EXPECT_EQ(a.kind, IDANI_CAPTION);
+    }
+    if (on == 0) continue;
+    EXPECT_TRUE(::EqualRect(&g_animations[0].from, &shown));
+    EXPECT_TRUE(::EqualRect(&g_animations[0].to, &area));
+    EXPECT_TRUE(::EqualRect(&g_animations[1].from, &area));
+    EXPECT_TRUE(::EqualRect(&g_animations[1].to, &shown));
+  }
+  tray::SetAnimation(nullptr, nullptr);
 }
 
 TEST(HideToTray, ShowRepaintsFrameAndClientAndComesForward) {

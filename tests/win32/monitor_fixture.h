@@ -74,6 +74,14 @@ struct ShellCall {
   std::string tip;
 };
 
+struct ShellOpenCall {
+  HWND owner;
+  std::string verb, file;
+  const char* parameters;
+  const char* directory;
+  int show;
+};
+
 struct BoxCall {
   HWND owner;
   std::string text;
@@ -84,6 +92,7 @@ struct BoxCall {
 
 struct Recorder {
   std::vector<ShellCall> shell;
+  std::vector<ShellOpenCall> opened;
   bool shellFails = false;
   std::vector<BoxCall> boxes;
   // Runs inside the box, before it is answered.
@@ -111,6 +120,13 @@ inline BOOL RecordShell(DWORD message, NOTIFYICONDATAA* data) {
                  std::string(data->szTip, strnlen(data->szTip, sizeof data->szTip))};
   Seen().shell.push_back(call);
   return Seen().shellFails ? FALSE : TRUE;
+}
+
+inline HINSTANCE RecordShellOpen(HWND owner, const char* verb, const char* file,
+                                 const char* parameters, const char* directory, int show) {
+  Seen().opened.push_back({owner, verb != nullptr ? verb : "", file != nullptr ? file : "",
+                           parameters, directory, show});
+  return reinterpret_cast<HINSTANCE>(SE_ERR_FNF);  // as if the page were missing
 }
 
 inline int RecordBox(HWND owner, const char* text, const char* caption, UINT type) {
@@ -255,6 +271,7 @@ class MonitorFixture : public ::testing::Test {
     ui::StartUp();
     ui::StartUp();
     tray::CSystemTray::SetShellNotify(&RecordShell);
+    monitor::SetShellOpen(&RecordShellOpen);
     ui::SetMessageBoxHook(&RecordBox);
     ui::Dialog::SetInitHook(&RecordDialog);
     ui::SetMainWindow(nullptr);
@@ -275,6 +292,7 @@ class MonitorFixture : public ::testing::Test {
     if (hook_ != nullptr) ::UnhookWindowsHookEx(hook_);
     hook_ = nullptr;
     tray::CSystemTray::SetShellNotify(nullptr);
+    monitor::SetShellOpen(nullptr);
     ui::SetMessageBoxHook(nullptr);
     ui::Dialog::SetInitHook(nullptr);
     ui::SetMainWindow(nullptr);

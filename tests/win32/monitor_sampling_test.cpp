@@ -45,7 +45,7 @@ class MonitorSampling : public MonitorFixture {
 };
 
 TEST_F(MonitorSampling, SpeedIconFollowsTheStepsBand) {
-  settings.SpdSenIcon = 1;
+  settings.SpdSenIcon = 7;  // any nonzero value is on
   ASSERT_TRUE(Open());
   const int bands[10] = {151, 151, 150, 149, 148, 148, 147, 146, 145, 152};
   for (int step = 0; step < 10; ++step) {
@@ -198,7 +198,7 @@ TEST_F(MonitorSampling, NoTraceUntilTheThirdTick) {
 }
 
 TEST_F(MonitorSampling, LimitsAreDrawnInYellowUnderTheTrace) {
-  settings.ShowMinMax = 1;
+  settings.ShowMinMax = -3;  // any nonzero value is on
   ASSERT_TRUE(Open());
   RunStepFiveInsideAWindow();
   Ticks(10);
@@ -298,6 +298,19 @@ TEST_F(MonitorSampling, TicksGoOnWhileTheWindowIsInTheTray) {
   Ticks(4);
   EXPECT_EQ(Seen().shell.back().icon, SpeedIcon(151));
   EXPECT_EQ(dialog->chartModel.chartX, 5);
+
+  // Back on the screen: the repaint blanks the chart, and the next tick draws the label again
+  // and sets the icon once, although the step is the same.
+  Command(ID_SHOW_HIDE);
+  ASSERT_TRUE(::IsWindowVisible(Window()));
+  EXPECT_EQ(CountColour(kTraceColour, 2, 2, ChartWidth(), 17), 0);
+  size_t before = Seen().shell.size();
+  Tick();
+  EXPECT_GT(CountColour(kTraceColour, 2, 2, ChartWidth(), 17), 20);
+  EXPECT_EQ(ModifiesSince(before), 1u);
+  EXPECT_EQ(Seen().shell.back().icon, SpeedIcon(151));
+  Tick();
+  EXPECT_EQ(ModifiesSince(before), 1u);
 }
 
 TEST_F(MonitorSampling, OtherTimerIdsAreNotTicks) {

@@ -130,7 +130,7 @@ TEST_F(MonitorSetup, SweepProfileSendsTheSweepAndRestoresTheWindow) {
 }
 
 TEST_F(MonitorSetup, StartMinHidesTheWindowBeforeItIsShown) {
-  settings.StartMin = 1;
+  settings.StartMin = 2;  // any nonzero value is on
   ASSERT_TRUE(Open());
   HWND window = Window();
   EXPECT_EQ(dialog->visible, FALSE);
@@ -156,7 +156,7 @@ TEST_F(MonitorSetup, StartMinOffShowsTheWindowOnTheDesktop) {
 }
 
 TEST_F(MonitorSetup, AdvancedKeepsBothDialogsWithASeparatorBeforeManualSelection) {
-  settings.Advanced = 1;
+  settings.Advanced = 7;  // any nonzero value is on
   ASSERT_TRUE(Open());
   EXPECT_NE(FindCommand(Popup(), ID_CPU_INFORMATION), nullptr);
   int position = -1;
@@ -372,7 +372,9 @@ TEST_F(MonitorSetup, EveryRefusedSweepRequestEndsSetUp) {
     UseProfile(sim::Profile::SweepOnly);
     port->RefuseRequest(k);
     ExpectFailedSetUp("Device does not support the requested API", "Error");
-    EXPECT_EQ(port->RequestCount(), k);
+    // Once the window has been read, the only request after the refused one gives it back.
+    const bool sweeping = k > 2 && k < total;
+    EXPECT_EQ(port->RequestCount(), sweeping ? k + 1 : k);
   }
 }
 

@@ -1,10 +1,11 @@
-// The resources every window exe carries besides the dialogs: the manifest, the version block
-// and the icons.
+// The resources every window exe carries besides the dialogs: the manifest, the version block,
+// the icons and the tray menu.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "resources/resource.h"
 
@@ -82,6 +83,49 @@ TEST(UiResources, EveryIconHasA32And16PixelImageIn16Colours) {
       EXPECT_NE(icon, nullptr) << size;
     }
   }
+}
+
+// One line per item of a menu and its sub-menus, depth first: depth, position, then the command
+// id, "popup" or "separator", and the text.
+void Flatten(HMENU menu, int depth, std::vector<std::string>& lines) {
+  for (int i = 0; i < ::GetMenuItemCount(menu); ++i) {
+    char text[64] = {};
+    MENUITEMINFOA item = {};
+    item.cbSize = sizeof item;
+    item.fMask = MIIM_FTYPE | MIIM_ID | MIIM_SUBMENU | MIIM_STRING;
+    item.dwTypeData = text;
+    item.cch = sizeof text;
+    ASSERT_TRUE(::GetMenuItemInfoA(menu, static_cast<UINT>(i), TRUE, &item));
+    std::string kind = (item.fType & MFT_SEPARATOR) != 0 ? "separator"
+                       : item.hSubMenu != nullptr        ? "popup"
+                                                         : std::to_string(item.wID);
+    lines.push_back(std::to_string(depth) + " " + std::to_string(i) + " " + kind + " " + text);
+    if (item.hSubMenu != nullptr) Flatten(item.hSubMenu, depth + 1, lines);
+  }
+}
+
+TEST(UiResources, TrayMenuHoldsEveryItemWithItsMnemonicAndCommand) {
+  HMENU menu = ::LoadMenuA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(134));
+  ASSERT_NE(menu, nullptr);
+  std::vector<std::string> lines;
+  Flatten(menu, 0, lines);
+  const std::vector<std::string> expected = {
+      "0 0 popup _POPUP_",
+      "1 0 32771 &Show Varistep Monitor",
+      "1 1 separator ",
+      "1 2 popup &Varistep Mode Selection",
+      "2 0 32776 Per&formance",
+      "2 1 32777 &Economy",
+      "2 2 32779 Manual &Selection...",
+      "1 3 32780 CPU &Information...",
+      "1 4 32772 &Properties...",
+      "1 5 32778 &Help...",
+      "1 6 32773 &About...",
+      "1 7 separator ",
+      "1 8 32774 &Close",
+  };
+  EXPECT_EQ(lines, expected);
+  ::DestroyMenu(menu);
 }
 
 }  // namespace
