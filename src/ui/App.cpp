@@ -8,13 +8,26 @@ namespace {
 HWND g_mainWindow = nullptr;
 MessageBoxHook g_messageBoxHook = nullptr;
 
+// The top of the window's parent chain. GetAncestor is documented from Windows 2000 on, so it is
+// looked up; without it the chain of parents and owners leads to the same top-level window here.
+HWND RootWindow(HWND window) {
+  using GetAncestorFn = HWND(WINAPI*)(HWND, UINT);
+  static const auto getAncestor = reinterpret_cast<GetAncestorFn>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("user32.dll"), "GetAncestor")));
+  if (getAncestor != nullptr) {
+    HWND root = getAncestor(window, GA_ROOT);
+    return root != nullptr ? root : window;
+  }
+  for (HWND up = ::GetParent(window); up != nullptr; up = ::GetParent(window)) window = up;
+  return window;
+}
+
 // The window the user is in: the main window, or the dialog open over it. A dialog has already
 // disabled the main window, so a box owned by the main window would leave the dialog taking clicks
 // under it. While the main window is parked in the tray its dialogs hang off its top-level owner.
 HWND AppBoxOwner() {
   if (g_mainWindow == nullptr || !::IsWindow(g_mainWindow)) return nullptr;
-  HWND root = ::GetAncestor(g_mainWindow, GA_ROOT);
-  if (root == nullptr) root = g_mainWindow;
+  HWND root = RootWindow(g_mainWindow);
   HWND popup = ::GetLastActivePopup(root);
   if (popup == nullptr || popup == root || !::IsWindow(popup)) return g_mainWindow;
   return popup;
