@@ -34,7 +34,8 @@ const ui::MessageEntry<CpuInfoDialog> CpuInfoDialog::kMessages[] = {
     {WM_COMMAND, IDC_CPUINFO_OK, BN_CLICKED, &CpuInfoDialog::OkCommand},
 };
 
-CpuInfoDialog::CpuInfoDialog(HWND owner) : ui::Dialog(IDD_CPUINFO, owner) {}
+CpuInfoDialog::CpuInfoDialog(const StepTable& steps, HWND owner)
+    : ui::Dialog(IDD_CPUINFO, owner), steps_(steps) {}
 
 INT_PTR CpuInfoDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
   INT_PTR result = ui::RouteMessage(*this, kMessages, message, wParam, lParam, handled);
@@ -53,16 +54,6 @@ void CpuInfoDialog::DoDataExchange(ui::DataExchange& dx) {
   dx.Text(IDC_CPU_TYPE, cpuType);
   dx.Text(IDC_SERIAL_NUMBER, serialNumber);
   dx.Text(IDC_VOLTAGE_BITMAP, voltageBitmap);
-}
-
-int CpuInfoDialog::RowCount() const {
-  // Without every view there is nothing to list; a lastStep past the arrays stops at their end.
-  if (frequencyMHz == nullptr || cdDivider == nullptr || cdFrequencyMHz == nullptr ||
-      sdDivider == nullptr || sdFrequencyMHz == nullptr || voltage == nullptr) {
-    return 0;
-  }
-  if (lastStep < 0) return 0;
-  return lastStep < MaxSteps ? lastStep + 1 : MaxSteps;
 }
 
 BOOL CpuInfoDialog::OnInitDialog() {
@@ -89,12 +80,12 @@ void CpuInfoDialog::InsertColumns() {
 
 void CpuInfoDialog::InsertRow(int i) {
   char cells[kColumnCount][32];
-  std::snprintf(cells[0], sizeof cells[0], "%dMHz", static_cast<int>(frequencyMHz[i]));
-  std::snprintf(cells[1], sizeof cells[1], "%.3fV", static_cast<double>(voltage[i]));
-  std::snprintf(cells[2], sizeof cells[2], "%d", static_cast<int>(cdDivider[i]));
-  std::snprintf(cells[3], sizeof cells[3], "%dMHz", static_cast<int>(cdFrequencyMHz[i]));
-  std::snprintf(cells[4], sizeof cells[4], "%d", static_cast<int>(sdDivider[i]));
-  std::snprintf(cells[5], sizeof cells[5], "%dMHz", static_cast<int>(sdFrequencyMHz[i]));
+  std::snprintf(cells[0], sizeof cells[0], "%dMHz", static_cast<int>(steps_.frequencyMHz[i]));
+  std::snprintf(cells[1], sizeof cells[1], "%.3fV", static_cast<double>(steps_.voltage[i]));
+  std::snprintf(cells[2], sizeof cells[2], "%d", static_cast<int>(steps_.cdDivider[i]));
+  std::snprintf(cells[3], sizeof cells[3], "%dMHz", static_cast<int>(steps_.cdFrequencyMHz[i]));
+  std::snprintf(cells[4], sizeof cells[4], "%d", static_cast<int>(steps_.sdDivider[i]));
+  std::snprintf(cells[5], sizeof cells[5], "%dMHz", static_cast<int>(steps_.sdFrequencyMHz[i]));
 
   LVITEMA item = {};
   item.mask = LVIF_TEXT;

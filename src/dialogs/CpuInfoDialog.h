@@ -1,5 +1,5 @@
 // CPU Information: the identification texts, the policy and the step table, read only. The
-// command hands in copies of the texts and views of the step arrays; nothing is read back.
+// command hands in copies of the texts and the step table itself; nothing is read back.
 #pragma once
 
 #include <windows.h>
@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "processor/StepTable.h"
 #include "ui/Dialog.h"
 #include "ui/Window.h"
 
@@ -14,18 +15,9 @@ namespace dialogs {
 
 class CpuInfoDialog : public ui::Dialog {
  public:
-  // Without an owner the dialog is owned by the main window when it runs.
-  explicit CpuInfoDialog(HWND owner = nullptr);
-
-  // Rows 0..lastStep are listed, never more than the step table holds.
-  int32_t lastStep = -1;
-  // Views of the step table's arrays; the dialog only reads them, and only while it runs.
-  const int32_t* frequencyMHz = nullptr;
-  const uint32_t* cdDivider = nullptr;
-  const uint32_t* cdFrequencyMHz = nullptr;
-  const uint32_t* sdDivider = nullptr;
-  const uint32_t* sdFrequencyMHz = nullptr;
-  const float* voltage = nullptr;
+  // Without an owner the dialog is owned by the main window when it runs. The table is only
+  // read, and only while the dialog runs.
+  explicit CpuInfoDialog(const StepTable& steps, HWND owner = nullptr);
   ui::Window stepList;
   std::string cpuId;
   std::string xtlVersion;
@@ -38,8 +30,8 @@ class CpuInfoDialog : public ui::Dialog {
   std::string serialNumber;
   std::string voltageBitmap;
 
-  // How many rows the list gets for this lastStep.
-  int RowCount() const;
+  // How many rows the list gets: steps 0..lastStep, never more than the table holds.
+  int RowCount() const { return steps_.StepCount(); }
 
  protected:
   INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
@@ -51,6 +43,7 @@ class CpuInfoDialog : public ui::Dialog {
   void InsertRow(int i);
 
   static const ui::MessageEntry<CpuInfoDialog> kMessages[];
+  const StepTable& steps_;
 };
 
 }  // namespace dialogs

@@ -15,7 +15,11 @@ const ui::MessageEntry<ManualSelectionDialog> ManualSelectionDialog::kMessages[]
     {WM_COMMAND, IDC_MAX_COMBO, CBN_SELCHANGE, &ManualSelectionDialog::OnMaxLimitChanged},
 };
 
-ManualSelectionDialog::ManualSelectionDialog(HWND owner) : ui::Dialog(IDD_MANUALSELECTION, owner) {}
+ManualSelectionDialog::ManualSelectionDialog(const StepTable& steps, HWND owner)
+    : ui::Dialog(IDD_MANUALSELECTION, owner),
+      minIndex(steps.minStep),
+      maxIndex(steps.maxStep),
+      steps_(steps) {}
 
 INT_PTR ManualSelectionDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam,
                                              bool& handled) {
@@ -32,18 +36,13 @@ void ManualSelectionDialog::DoDataExchange(ui::DataExchange& dx) {
   dx.ComboIndex(IDC_MAX_COMBO, maxIndex);
 }
 
-int ManualSelectionDialog::ItemCount() const {
-  if (frequencyMHz == nullptr || lastStep < 0) return 0;
-  return lastStep < MaxSteps ? lastStep + 1 : MaxSteps;
-}
-
 BOOL ManualSelectionDialog::OnInitDialog() {
   // The first load finds the lists empty: both combos end it without a selection.
   ui::Dialog::OnInitDialog();
   const int count = ItemCount();
   for (int i = 0; i < count; ++i) {
     char text[16];
-    std::snprintf(text, sizeof text, "%dMHz", static_cast<int>(frequencyMHz[i]));
+    std::snprintf(text, sizeof text, "%dMHz", static_cast<int>(steps_.frequencyMHz[i]));
     ::SendMessageA(maxCombo.Hwnd(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
     ::SendMessageA(minCombo.Hwnd(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
   }

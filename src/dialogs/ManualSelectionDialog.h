@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "dialogs/ManualSelectionRules.h"
+#include "processor/StepTable.h"
 #include "ui/Dialog.h"
 #include "ui/Window.h"
 
@@ -15,12 +16,9 @@ namespace dialogs {
 
 class ManualSelectionDialog : public ui::Dialog {
  public:
-  // Without an owner the dialog is owned by the main window when it runs.
-  explicit ManualSelectionDialog(HWND owner = nullptr);
-
-  int32_t lastStep = -1;
-  // View of the step table's frequencies, read while the lists are filled.
-  const int32_t* frequencyMHz = nullptr;
+  // Without an owner the dialog is owned by the main window when it runs. The table gives the
+  // lists and the starting limits (maxStep, minStep); it is only read.
+  explicit ManualSelectionDialog(const StepTable& steps, HWND owner = nullptr);
   ui::Window maxCombo;
   ui::Window minCombo;
   int32_t minIndex = -1;
@@ -29,7 +27,7 @@ class ManualSelectionDialog : public ui::Dialog {
   int32_t maxIndex = -1;
 
   // Number of entries in each list: steps 0..lastStep, never more than the step table holds.
-  int ItemCount() const;
+  int ItemCount() const { return steps_.StepCount(); }
 
  protected:
   INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
@@ -45,6 +43,7 @@ class ManualSelectionDialog : public ui::Dialog {
   void ApplyRule(void (*rule)(ManualSelection&));
 
   static const ui::MessageEntry<ManualSelectionDialog> kMessages[];
+  const StepTable& steps_;
 };
 
 }  // namespace dialogs

@@ -18,6 +18,24 @@ const ui::MessageEntry<PropertiesDialog> PropertiesDialog::kMessages[] = {
 
 PropertiesDialog::PropertiesDialog(HWND owner) : ui::Dialog(IDD_PROPERTIES, owner) {}
 
+PropertiesDialog::PropertiesDialog(const ui::AppSettings& settings, HWND owner)
+    : ui::Dialog(IDD_PROPERTIES, owner),
+      AlwaysOnTop(settings.AlwaysOnTop),
+      AboutBox(settings.AboutBox),
+      Timer(static_cast<uint32_t>(settings.Timer)),
+      ShowMinMax(settings.ShowMinMax),
+      SpdSenIcon(settings.SpdSenIcon),
+      StartMin(settings.StartMin) {}
+
+void PropertiesDialog::SaveTo(ui::AppSettings& settings) const {
+  settings.AlwaysOnTop = AlwaysOnTop;
+  settings.AboutBox = AboutBox;
+  settings.Timer = static_cast<int32_t>(Timer);
+  settings.ShowMinMax = ShowMinMax;
+  settings.SpdSenIcon = SpdSenIcon;
+  settings.StartMin = StartMin;
+}
+
 INT_PTR PropertiesDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
   INT_PTR result = ui::RouteMessage(*this, kMessages, message, wParam, lParam, handled);
   return handled ? result : ui::Dialog::HandleMessage(message, wParam, lParam, handled);

@@ -1,5 +1,5 @@
-// Properties: five switches and the sampling interval, on the dialog's own copies. The command
-// copies them in, and back out only when the user confirms.
+// Properties: five switches and the sampling interval, on the dialog's own copies, taken from the
+// settings and given back only when the user confirms.
 #pragma once
 
 #include <windows.h>
@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "ui/Dialog.h"
+#include "ui/Settings.h"
 #include "ui/Window.h"
 
 namespace dialogs {
@@ -22,6 +23,10 @@ class PropertiesDialog : public ui::Dialog {
 
   // Without an owner the dialog is owned by the main window when it runs.
   explicit PropertiesDialog(HWND owner = nullptr);
+  explicit PropertiesDialog(const ui::AppSettings& settings, HWND owner = nullptr);
+
+  // The six values back into the settings ("Advanced" is not the dialog's).
+  void SaveTo(ui::AppSettings& settings) const;
 
   ui::Window intervalSpin;
   int32_t AlwaysOnTop = 0;

@@ -22,9 +22,8 @@ constexpr UINT kAlwaysOnTopFlags = SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE;
 }  // namespace
 
 INT_PTR MonitorDialog::OnCpuInformation(WPARAM, LPARAM) {
-  tray.EnableMenuCommand(ID_CPU_INFORMATION, FALSE);
-  {
-    dialogs::CpuInfoDialog dialog(Hwnd());
+  RunFromTray(ID_CPU_INFORMATION, [this] {
+    dialogs::CpuInfoDialog dialog(steps, Hwnd());
     dialog.cpuId = processorInfo.cpuId;
     dialog.xtlVersion = processorInfo.xtlVersion;
     dialog.frequencyBitmap = processorInfo.frequencyBitmap;
@@ -36,77 +35,47 @@ INT_PTR MonitorDialog::OnCpuInformation(WPARAM, LPARAM) {
     dialog.serialNumber = processorInfo.serialDisabled ? ui::LoadText(IDS_SERIAL_DISABLED)
                                                        : processorInfo.serialNumber;
     dialog.voltageBitmap = processorInfo.voltageBitmap;
-    dialog.lastStep = steps.lastStep;
-    dialog.frequencyMHz = steps.frequencyMHz;
-    dialog.cdDivider = steps.cdDivider;
-    dialog.cdFrequencyMHz = steps.cdFrequencyMHz;
-    dialog.sdDivider = steps.sdDivider;
-    dialog.sdFrequencyMHz = steps.sdFrequencyMHz;
-    dialog.voltage = steps.voltage;
     dialog.DoModal();
-  }
-  tray.EnableMenuCommand(ID_CPU_INFORMATION, TRUE);
+  });
   return TRUE;
 }
 
 INT_PTR MonitorDialog::OnProperties(WPARAM, LPARAM) {
-  tray.EnableMenuCommand(ID_PROPERTIES, FALSE);
-  {
-    dialogs::PropertiesDialog dialog(Hwnd());
-    dialog.AlwaysOnTop = app->AlwaysOnTop;
-    dialog.AboutBox = app->AboutBox;
-    dialog.Timer = static_cast<uint32_t>(app->Timer);
-    dialog.ShowMinMax = app->ShowMinMax;
-    dialog.SpdSenIcon = app->SpdSenIcon;
-    dialog.StartMin = app->StartMin;
-    if (dialog.DoModal() == IDOK) {
-      app->AlwaysOnTop = dialog.AlwaysOnTop;
-      app->AboutBox = dialog.AboutBox;
-      app->Timer = static_cast<int32_t>(dialog.Timer);
-      app->ShowMinMax = dialog.ShowMinMax;
-      app->SpdSenIcon = dialog.SpdSenIcon;
-      app->StartMin = dialog.StartMin;
-
-      ::KillTimer(Hwnd(), SampleTimer);
-      timerId = 0;
-      // The next tick finds the chart full, clears it and starts again at the left edge.
-      chartModel.Restart();
-      // An interval that is not positive as a signed number means no sampling at all.
-      if (app->Timer > 0) StartTimer();
-      ::SetWindowPos(Hwnd(), app->AlwaysOnTop != 0 ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
-                     kAlwaysOnTopFlags);
-    }
-  }
-  tray.EnableMenuCommand(ID_PROPERTIES, TRUE);
+  RunFromTray(ID_PROPERTIES, [this] {
+    dialogs::PropertiesDialog dialog(*app, Hwnd());
+    if (dialog.DoModal() != IDOK) return;
+    dialog.SaveTo(*app);
+    ::KillTimer(Hwnd(), SampleTimer);
+    timerId = 0;
+    // The next tick finds the chart full, clears it and starts again at the left edge.
+    chartModel.Restart();
+    // An interval that is not positive as a signed number means no sampling at all.
+    if (app->Timer > 0) StartTimer();
+    ::SetWindowPos(Hwnd(), app->AlwaysOnTop != 0 ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                   kAlwaysOnTopFlags);
+  });
   return TRUE;
 }
 
 INT_PTR MonitorDialog::OnManualSelection(WPARAM, LPARAM) {
-  tray.EnableMenuCommand(ID_MANUAL_SELECTION, FALSE);
-  {
-    dialogs::ManualSelectionDialog dialog(Hwnd());
-    dialog.lastStep = steps.lastStep;
-    dialog.frequencyMHz = steps.frequencyMHz;
-    dialog.maxIndex = steps.maxStep;
-    dialog.minIndex = steps.minStep;
+  RunFromTray(ID_MANUAL_SELECTION, [this] {
+    dialogs::ManualSelectionDialog dialog(steps, Hwnd());
     uint32_t low = 0;
     uint32_t high = 0;
     // An index outside the table (none chosen, or no table at all) has no level to write; the
     // current window and indexes stay as they are, and no notice announces a write.
-    if (dialog.DoModal() == IDOK &&
-        dialogs::WindowWords(steps, dialog.minIndex, dialog.maxIndex, low, high)) {
-      // Only informs: the window is written after either answer.
-      if (processor.osKind == OsKind::WindowsXp) {
-        ui::ShowMessageBox(Hwnd(), IDS_XP_NOTICE, IDS_XP_NOTICE_CAPTION, MB_OKCANCEL);
-      }
-      steps.maxStep = dialog.maxIndex;
-      steps.minStep = dialog.minIndex;
-      if (!driver.WriteRegister(MsrScalingWindow, low, high)) {
-        ShowRequestRefused(Hwnd());
-      }
+    if (dialog.DoModal() != IDOK ||
+        !dialogs::WindowWords(steps, dialog.minIndex, dialog.maxIndex, low, high)) {
+      return;
     }
-  }
-  tray.EnableMenuCommand(ID_MANUAL_SELECTION, TRUE);
+    // Only informs: the window is written after either answer.
+    if (processor.osKind == OsKind::WindowsXp) {
+      ui::ShowMessageBox(Hwnd(), IDS_XP_NOTICE, IDS_XP_NOTICE_CAPTION, MB_OKCANCEL);
+    }
+    steps.maxStep = dialog.maxIndex;
+    steps.minStep = dialog.minIndex;
+    if (!driver.WriteRegister(MsrScalingWindow, low, high)) ShowRequestRefused(Hwnd());
+  });
   return TRUE;
 }
 

@@ -372,10 +372,10 @@ INT_PTR MonitorDialog::OnShowHide(WPARAM, LPARAM) {
 }
 
 INT_PTR MonitorDialog::OnAbout(WPARAM, LPARAM) {
-  tray.EnableMenuCommand(ID_ABOUT, FALSE);
-  AboutDialog about;
-  about.DoModal();
-  tray.EnableMenuCommand(ID_ABOUT, TRUE);
+  RunFromTray(ID_ABOUT, [] {
+    AboutDialog about;
+    about.DoModal();
+  });
   return TRUE;
 }
 

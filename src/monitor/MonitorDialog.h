@@ -95,6 +95,14 @@ class MonitorDialog : public ui::Dialog {
   void StartTimer();
   void StopTimer();
   void ShowLimitFailure();
+  // Greys the command's own tray item while its dialog runs, so the nested loop cannot start it
+  // a second time.
+  template <typename Run>
+  void RunFromTray(UINT command, Run run) {
+    tray.EnableMenuCommand(command, FALSE);
+    run();
+    tray.EnableMenuCommand(command, TRUE);
+  }
 
   static const ui::MessageEntry<MonitorDialog> kMessages[];
 

@@ -70,16 +70,6 @@ StepTable FourSteps() {
   return t;
 }
 
-void View(CpuInfoDialog& dialog, const StepTable& t) {
-  dialog.lastStep = t.lastStep;
-  dialog.frequencyMHz = t.frequencyMHz;
-  dialog.cdDivider = t.cdDivider;
-  dialog.cdFrequencyMHz = t.cdFrequencyMHz;
-  dialog.sdDivider = t.sdDivider;
-  dialog.sdFrequencyMHz = t.sdFrequencyMHz;
-  dialog.voltage = t.voltage;
-}
-
 class CpuInfoDialogTest : public ::testing::Test {
  protected:
   void SetUp() override { ui::StartUp(); }
@@ -87,8 +77,7 @@ class CpuInfoDialogTest : public ::testing::Test {
 
 TEST_F(CpuInfoDialogTest, RowsShowEveryStepInStepOrder) {
   StepTable table = FourSteps();
-  CpuInfoDialog dialog;
-  View(dialog, table);
+  CpuInfoDialog dialog(table);
   ASSERT_TRUE(dialog.Create());
   HWND list = ::GetDlgItem(dialog.Hwnd(), IDC_STEP_LIST);
   EXPECT_EQ(dialog.stepList.Hwnd(), list);
@@ -112,8 +101,7 @@ TEST_F(CpuInfoDialogTest, RowsShowEveryStepInStepOrder) {
 
 TEST_F(CpuInfoDialogTest, ColumnsHaveTheirHeadingsAlignmentAndWidths) {
   StepTable table = FourSteps();
-  CpuInfoDialog dialog;
-  View(dialog, table);
+  CpuInfoDialog dialog(table);
   ASSERT_TRUE(dialog.Create());
   HWND list = dialog.stepList.Hwnd();
   const char* headings[6] = {"Frequency", "Voltage", "CD_DIV", "CD Freq.", "SD_DIV", "SD Freq."};
@@ -149,9 +137,8 @@ TEST_F(CpuInfoDialogTest, RowCountFollowsLastStepWithinTheTable) {
   };
   // Past the ten-entry arrays the list stops at their end instead of reading beyond them.
   for (Case c : {Case{0, 1}, Case{-1, 0}, Case{-7, 0}, Case{9, 10}, Case{25, 10}}) {
-    CpuInfoDialog dialog;
-    View(dialog, table);
-    dialog.lastStep = c.lastStep;
+    table.lastStep = c.lastStep;
+    CpuInfoDialog dialog(table);
     ASSERT_TRUE(dialog.Create());
     HWND list = dialog.stepList.Hwnd();
     EXPECT_EQ(RowCount(list), c.rows) << "lastStep " << c.lastStep;
@@ -159,15 +146,16 @@ TEST_F(CpuInfoDialogTest, RowCountFollowsLastStepWithinTheTable) {
     HWND header = reinterpret_cast<HWND>(::SendMessageA(list, LVM_GETHEADER, 0, 0));
     EXPECT_EQ(::SendMessageA(header, HDM_GETITEMCOUNT, 0, 0), 6);
   }
-  // No views at all (nothing handed in): no rows rather than a fault.
-  CpuInfoDialog bare;
-  bare.lastStep = 3;
+  // An empty table: no rows.
+  const StepTable empty;
+  CpuInfoDialog bare(empty);
   ASSERT_TRUE(bare.Create());
   EXPECT_EQ(RowCount(bare.stepList.Hwnd()), 0);
 }
 
 TEST_F(CpuInfoDialogTest, EachTextGoesIntoItsOwnField) {
-  CpuInfoDialog dialog;
+  const StepTable empty;
+  CpuInfoDialog dialog(empty);
   dialog.cpuId = "id";
   dialog.xtlVersion = "xtl";
   dialog.frequencyBitmap = "fbits";
@@ -195,16 +183,14 @@ TEST_F(CpuInfoDialogTest, EachTextGoesIntoItsOwnField) {
 TEST_F(CpuInfoDialogTest, TheOkButtonEnterEscapeAndTheCloseBoxEndIt) {
   StepTable table = FourSteps();
   {
-    CpuInfoDialog dialog;
-    View(dialog, table);
+    CpuInfoDialog dialog(table);
     ASSERT_TRUE(dialog.Create());
     ::SendMessageA(::GetDlgItem(dialog.Hwnd(), IDC_CPUINFO_OK), BM_CLICK, 0, 0);
     EXPECT_FALSE(dialog.HasWindow());
     EXPECT_EQ(dialog.Result(), IDOK);
   }
   {
-    CpuInfoDialog dialog;
-    View(dialog, table);
+    CpuInfoDialog dialog(table);
     ASSERT_TRUE(dialog.Create());
     MSG enter = {dialog.Hwnd(), WM_KEYDOWN, VK_RETURN, 0, 0, {0, 0}};
     ::IsDialogMessageA(dialog.Hwnd(), &enter);
@@ -212,15 +198,14 @@ TEST_F(CpuInfoDialogTest, TheOkButtonEnterEscapeAndTheCloseBoxEndIt) {
     EXPECT_EQ(dialog.Result(), IDOK);
   }
   {
-    CpuInfoDialog dialog;
-    View(dialog, table);
+    CpuInfoDialog dialog(table);
     ASSERT_TRUE(dialog.Create());
     MSG escape = {dialog.Hwnd(), WM_KEYDOWN, VK_ESCAPE, 0, 0, {0, 0}};
     ::IsDialogMessageA(dialog.Hwnd(), &escape);
     EXPECT_EQ(dialog.Result(), IDCANCEL);
   }
   {
-    CpuInfoDialog dialog;
+    CpuInfoDialog dialog(table);
     ASSERT_TRUE(dialog.Create());
     ::SendMessageA(dialog.Hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
     Pump();

@@ -31,13 +31,20 @@ class ManualSelectionDialogTest : public ::testing::Test {
   void SetUp() override {
     ui::StartUp();
     const int32_t mhz[4] = {1000, 866, 733, 600};
-    for (int i = 0; i < 4; ++i) frequencies[i] = mhz[i];
-    for (int i = 4; i < MaxSteps; ++i) frequencies[i] = 400 - i;
+    for (int i = 0; i < 4; ++i) table.frequencyMHz[i] = mhz[i];
+    for (int i = 4; i < MaxSteps; ++i) table.frequencyMHz[i] = 400 - i;
+  }
+
+  // The table with these steps and limits, as the monitor window hands it in.
+  const StepTable& Table(int32_t lastStep, int32_t maxIndex, int32_t minIndex) {
+    table.lastStep = lastStep;
+    table.maxStep = maxIndex;
+    table.minStep = minIndex;
+    return table;
   }
 
   void Open(int32_t lastStep, int32_t maxIndex, int32_t minIndex) {
-    dialog.lastStep = lastStep;
-    dialog.frequencyMHz = frequencies;
+    Table(lastStep, maxIndex, minIndex);
     dialog.maxIndex = maxIndex;
     dialog.minIndex = minIndex;
     ASSERT_TRUE(dialog.Create());
@@ -67,8 +74,8 @@ class ManualSelectionDialogTest : public ::testing::Test {
 
   void Click(int id) { ::SendMessageA(Item(id), BM_CLICK, 0, 0); }
 
-  int32_t frequencies[MaxSteps] = {};
-  ManualSelectionDialog dialog;
+  StepTable table;
+  ManualSelectionDialog dialog{table};
 };
 
 TEST_F(ManualSelectionDialogTest, BothListsHoldTheStepsInOrderAndShowTheIndexes) {
@@ -85,11 +92,7 @@ TEST_F(ManualSelectionDialogTest, OpensWithBothBoxesUncheckedEvenWhenLocked) {
   // Both limits on the highest step: the window is locked there, yet no box shows it.
   Open(3, 0, 0);
   EXPECT_EQ(Shown(), (std::vector<int>{0, 0, 0, 0}));
-  ManualSelectionDialog bottom;
-  bottom.lastStep = 3;
-  bottom.frequencyMHz = frequencies;
-  bottom.maxIndex = 3;
-  bottom.minIndex = 3;
+  ManualSelectionDialog bottom(Table(3, 3, 3));
   ASSERT_TRUE(bottom.Create());
   EXPECT_EQ(::SendMessageA(::GetDlgItem(bottom.Hwnd(), IDC_LOCK_MIN), BM_GETCHECK, 0, 0),
             BST_UNCHECKED);
@@ -102,11 +105,7 @@ TEST_F(ManualSelectionDialogTest, ListsStayWithinTheTable) {
     int items;
   };
   for (Case c : {Case{0, 1}, Case{-1, 0}, Case{9, 10}, Case{25, 10}}) {
-    ManualSelectionDialog d;
-    d.lastStep = c.lastStep;
-    d.frequencyMHz = frequencies;
-    d.maxIndex = 0;
-    d.minIndex = c.lastStep;
+    ManualSelectionDialog d(Table(c.lastStep, 0, c.lastStep));
     ASSERT_TRUE(d.Create());
     EXPECT_EQ(::SendMessageA(::GetDlgItem(d.Hwnd(), IDC_MAX_COMBO), CB_GETCOUNT, 0, 0), c.items);
     EXPECT_EQ(::SendMessageA(::GetDlgItem(d.Hwnd(), IDC_MIN_COMBO), CB_GETCOUNT, 0, 0), c.items);
@@ -117,9 +116,8 @@ TEST_F(ManualSelectionDialogTest, ListsStayWithinTheTable) {
       EXPECT_EQ(::SendMessageA(::GetDlgItem(d.Hwnd(), IDC_MAX_COMBO), CB_GETCURSEL, 0, 0), 9);
     }
   }
-  ManualSelectionDialog none;
-  none.lastStep = 3;
-  none.maxIndex = 0;
+  const StepTable empty;
+  ManualSelectionDialog none(empty);
   ASSERT_TRUE(none.Create());
   EXPECT_EQ(::SendMessageA(::GetDlgItem(none.Hwnd(), IDC_MAX_COMBO), CB_GETCOUNT, 0, 0), 0);
   EXPECT_EQ(::SendMessageA(::GetDlgItem(none.Hwnd(), IDC_MAX_COMBO), CB_GETCURSEL, 0, 0), CB_ERR);
@@ -174,11 +172,7 @@ TEST_F(ManualSelectionDialogTest, OkSavesTheIndexesAndCancelSavesNothing) {
   EXPECT_EQ(dialog.maxIndex, 0);
   EXPECT_EQ(dialog.minIndex, 2);
 
-  ManualSelectionDialog d;
-  d.lastStep = 3;
-  d.frequencyMHz = frequencies;
-  d.maxIndex = 0;
-  d.minIndex = 3;
+  ManualSelectionDialog d(Table(3, 0, 3));
   ASSERT_TRUE(d.Create());
   ::SendMessageA(::GetDlgItem(d.Hwnd(), IDC_MIN_COMBO), CB_SETCURSEL, 1, 0);
   ::SendMessageA(::GetDlgItem(d.Hwnd(), IDCANCEL), BM_CLICK, 0, 0);
