@@ -15,12 +15,6 @@
 
 namespace monitor {
 
-namespace {
-
-constexpr UINT kAlwaysOnTopFlags = SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE;
-
-}  // namespace
-
 INT_PTR MonitorDialog::OnCpuInformation(WPARAM, LPARAM) {
   RunFromTray(ID_CPU_INFORMATION, [this] {
     dialogs::CpuInfoDialog dialog(steps, Hwnd());

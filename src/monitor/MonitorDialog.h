@@ -20,6 +20,10 @@ namespace monitor {
 // The modal result that tells start-up that set-up failed and the process ends with status 1.
 constexpr INT_PTR kSetupFailedResult = 3;
 constexpr UINT kSetupFailedExitCode = 1;
+// SetWindowPos flags of the always-on-top switch: only the z-order changes.
+constexpr UINT kAlwaysOnTopFlags = SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE;
+// Posted to itself: re-applies the hide after something showed the window while in the tray.
+constexpr UINT kStayHiddenMessage = WM_APP + 1;
 
 // The road to the shell's document opener for Help, chosen once at start-up; tests put a
 // recorder here. nullptr restores ShellExecuteA.
