@@ -20,7 +20,7 @@
 #include "BaselineTick.h"
 #include "BenchStats.h"
 #include "ProcessObjects.h"
-#include "MemoryStore.h"
+#include "support/TestSupport.h"
 #include "ui/Settings.h"
 #include "monitor/MonitorDialog.h"
 #include "processor/WindowsVersion.h"
@@ -229,10 +229,9 @@ int main(int argc, char** argv) {
   sim::SimPci pci(processor);
   monitor::ProcessorPlatform platform = {&cpuid, &port, &pci, nullptr, &ReadWindowsVersion};
 
-  MemoryStore store;
-  ui::AppSettings settings;
+  support::MemoryStore store;
+  ui::AppSettings settings = support::DefaultSettings(0);
   settings.Timer = kQuietTimer;
-  settings.AlwaysOnTop = 1;
   auto dialog = std::make_unique<monitor::MonitorDialog>(settings, store, platform);
   if (!dialog->Create()) {
     std::fprintf(stderr, "bench_handler: the monitor window could not be made\n");

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "BenchStats.h"
-#include "MemoryStore.h"
+#include "support/TestSupport.h"
 #include "ui/Settings.h"
 #include "monitor/MonitorDialog.h"
 #include "processor/MsrRequest.h"
@@ -56,10 +56,8 @@ SetUpRun TimeSetUp(sim::Profile profile) {
   sim::SimDriverPort port(processor);
   sim::SimPci pci(processor);
   monitor::ProcessorPlatform platform = {&processor, &port, &pci, &TimedSleep, &ReadWindowsVersion};
-  MemoryStore store;
-  ui::AppSettings settings;
-  settings.Timer = 100;
-  settings.AlwaysOnTop = 1;
+  support::MemoryStore store;
+  ui::AppSettings settings = support::DefaultSettings(0);
   g_sleeps = 0;
   g_sleptMs = 0;
   SetUpRun run;

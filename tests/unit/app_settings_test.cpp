@@ -1,4 +1,5 @@
 #include "ui/Settings.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -8,22 +9,7 @@
 
 namespace {
 
-// Records every read and write, in order, over a map of stored values.
-class MemoryStore : public ui::SettingsStore {
- public:
-  std::map<std::string, int32_t> values;
-  std::vector<std::string> log;
-
-  int32_t ReadInt(const char* section, const char* name, int32_t defaultValue) override {
-    log.push_back(std::string("read ") + section + "/" + name);
-    auto it = values.find(name);
-    return it == values.end() ? defaultValue : it->second;
-  }
-  void WriteInt(const char* section, const char* name, int32_t value) override {
-    log.push_back(std::string("write ") + section + "/" + name + "=" + std::to_string(value));
-    values[name] = value;
-  }
-};
+using support::MemoryStore;
 
 TEST(Settings, FirstStartWritesSixDefaultsInOrderAndNeverAdvanced) {
   MemoryStore store;

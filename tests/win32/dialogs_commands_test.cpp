@@ -22,18 +22,14 @@
 #include "ui/App.h"
 #include "ui/Dialog.h"
 #include "ui/StartUp.h"
+#include "support/TestSupport.h"
 
 namespace {
 
-class MemoryStore : public ui::SettingsStore {
- public:
-  int32_t ReadInt(const char*, const char* name, int32_t defaultValue) override {
-    auto found = values.find(name);
-    return found == values.end() ? defaultValue : found->second;
-  }
-  void WriteInt(const char*, const char* name, int32_t value) override { values[name] = value; }
-  std::map<std::string, int32_t> values;
-};
+using support::BoxCall;
+using support::ComboItems;
+using support::MemoryStore;
+using support::RecordBox;
 
 BOOL AcceptNotify(DWORD, NOTIFYICONDATAA*) {
   return TRUE;
@@ -45,20 +41,6 @@ VersionFields TestVersion() {
 }
 constexpr VersionFields kWindowsXp = {2, 5, 1};
 constexpr VersionFields kWindows2000 = {2, 5, 0};
-
-struct BoxCall {
-  HWND owner;
-  std::string text;
-  std::string caption;
-  UINT type;
-};
-std::vector<BoxCall> g_boxes;
-int g_boxAnswer = IDOK;
-
-int RecordBox(HWND owner, const char* text, const char* caption, UINT type) {
-  g_boxes.push_back({owner, text, caption, type});
-  return g_boxAnswer;
-}
 
 // What the test does inside a command's dialog once it is set up.
 std::function<void(ui::Dialog&)> g_script;
@@ -97,17 +79,6 @@ std::vector<std::string> ListRow(HWND list, int row) {
   return cells;
 }
 
-std::vector<std::string> ComboItems(HWND combo) {
-  std::vector<std::string> items;
-  const int count = static_cast<int>(::SendMessageA(combo, CB_GETCOUNT, 0, 0));
-  for (int i = 0; i < count; ++i) {
-    char text[32] = {};
-    ::SendMessageA(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
-    items.push_back(text);
-  }
-  return items;
-}
-
 // Four steps with levels 100, 66, 33, 0. The last runs at 600 MHz and 1.350 V with dividers 3
 // and 6; the second at 1.1 V.
 sim::SimConfig FourSteps() {
@@ -127,16 +98,10 @@ class DialogCommandsTest : public ::testing::Test {
   void SetUp() override {
     ui::StartUp();
     tray::CSystemTray::SetShellNotify(&AcceptNotify);
-    g_boxes.clear();
-    g_boxAnswer = IDOK;
+    support::Boxes().clear();
+    support::BoxAnswer() = IDOK;
     ui::SetMessageBoxHook(&RecordBox);
-    settings.Timer = 100;
-    settings.AlwaysOnTop = 1;
-    settings.AboutBox = 0;
-    settings.Advanced = 1;
-    settings.SpdSenIcon = 0;
-    settings.StartMin = 0;
-    settings.ShowMinMax = 0;
+    settings = support::DefaultSettings();
   }
 
   void TearDown() override {
@@ -156,7 +121,7 @@ class DialogCommandsTest : public ::testing::Test {
     ASSERT_TRUE(monitor->Create());
     ASSERT_EQ(monitor->ExitCode(), 0u);
     ASSERT_EQ(monitor->steps.lastStep, 3);
-    ASSERT_TRUE(g_boxes.empty());
+    ASSERT_TRUE(support::Boxes().empty());
   }
 
   // Runs a command of the monitor window; `script` acts inside the dialog it opens.
@@ -354,10 +319,10 @@ TEST_F(DialogCommandsTest, PropertiesRefusedTextKeepsTheDialogOpenAndCancelChang
   });
   EXPECT_TRUE(stillOpen);
   EXPECT_TRUE(focusOnField);
-  ASSERT_EQ(g_boxes.size(), 1u);
-  EXPECT_EQ(g_boxes[0].text, "Please enter a positive integer.");
+  ASSERT_EQ(support::Boxes().size(), 1u);
+  EXPECT_EQ(support::Boxes()[0].text, "Please enter a positive integer.");
   // Owned by Properties, so that the box holds it: the main window is disabled already.
-  EXPECT_EQ(g_boxes[0].owner, properties);
+  EXPECT_EQ(support::Boxes()[0].owner, properties);
   EXPECT_EQ(settings.Timer, 100);
   EXPECT_EQ(settings.AlwaysOnTop, 1);
   EXPECT_EQ(monitor->timerId, timerBefore);
@@ -394,7 +359,7 @@ TEST_F(DialogCommandsTest, ManualSelectionListsTheStepsAndCancelLeavesEverything
   EXPECT_EQ(minShown, 3);
   EXPECT_EQ(monitor->steps.maxStep, 0);
   EXPECT_EQ(monitor->steps.minStep, 3);
-  EXPECT_TRUE(g_boxes.empty());
+  EXPECT_TRUE(support::Boxes().empty());
   EXPECT_FALSE(Greyed(ID_MANUAL_SELECTION));
   // No request of any kind went to the register; sampling is off (ShowMinMax 0).
   for (size_t i = requestsBefore; i < port.Log().size(); ++i) {
@@ -404,21 +369,21 @@ TEST_F(DialogCommandsTest, ManualSelectionListsTheStepsAndCancelLeavesEverything
 
 TEST_F(DialogCommandsTest, ManualSelectionOkOnXpShowsTheNoticeThenWrites) {
   StartMonitor(kWindowsXp);
-  g_boxAnswer = IDCANCEL;  // the answer is not consulted
+  support::BoxAnswer() = IDCANCEL;  // the answer is not consulted
   Command(ID_MANUAL_SELECTION, [&](ui::Dialog& d) {
     HWND minCombo = ::GetDlgItem(d.Hwnd(), IDC_MIN_COMBO);
     ::SendMessageA(minCombo, CB_SETCURSEL, 2, 0);
     ::SendMessageA(::GetDlgItem(d.Hwnd(), IDC_MAX_COMBO), CB_SETCURSEL, 1, 0);
     PostClick(d, IDOK);
   });
-  ASSERT_EQ(g_boxes.size(), 1u);
-  EXPECT_EQ(g_boxes[0].owner, monitor->Hwnd());
-  EXPECT_EQ(g_boxes[0].text,
+  ASSERT_EQ(support::Boxes().size(), 1u);
+  EXPECT_EQ(support::Boxes()[0].owner, monitor->Hwnd());
+  EXPECT_EQ(support::Boxes()[0].text,
             "In order to change the Varistep minimum or maximum setting,\n"
             "you must first change the Power Scheme to 'Always On'\n"
             "using the 'Power Options' Control Panel.\n\n");
-  EXPECT_EQ(g_boxes[0].caption, "Notice for Windows XP Users");
-  EXPECT_EQ(g_boxes[0].type, static_cast<UINT>(MB_OKCANCEL));
+  EXPECT_EQ(support::Boxes()[0].caption, "Notice for Windows XP Users");
+  EXPECT_EQ(support::Boxes()[0].type, static_cast<UINT>(MB_OKCANCEL));
   EXPECT_EQ(monitor->steps.maxStep, 1);
   EXPECT_EQ(monitor->steps.minStep, 2);
   std::vector<MsrRequest> writes = WindowWrites();
@@ -443,7 +408,7 @@ TEST_F(DialogCommandsTest, ManualSelectionOkElsewhereWritesWithoutANotice) {
     ::SendMessageA(::GetDlgItem(d.Hwnd(), IDC_MAX_COMBO), CB_SETCURSEL, 0, 0);
     PostClick(d, IDOK);
   });
-  EXPECT_TRUE(g_boxes.empty());
+  EXPECT_TRUE(support::Boxes().empty());
   std::vector<MsrRequest> writes = WindowWrites();
   ASSERT_EQ(writes.size(), 2u);
   EXPECT_EQ(writes[0].low, 0u);
@@ -461,11 +426,11 @@ TEST_F(DialogCommandsTest, ManualSelectionRefusedWriteKeepsTheNewIndexesAndShows
     ::SendMessageA(::GetDlgItem(d.Hwnd(), IDC_LOCK_MAX), BM_CLICK, 0, 0);
     PostClick(d, IDOK);
   });
-  ASSERT_EQ(g_boxes.size(), 1u);
-  EXPECT_EQ(g_boxes[0].owner, monitor->Hwnd());
-  EXPECT_EQ(g_boxes[0].text, "Device does not support the requested API");
-  EXPECT_EQ(g_boxes[0].caption, "Error");
-  EXPECT_EQ(g_boxes[0].type, static_cast<UINT>(MB_OK));
+  ASSERT_EQ(support::Boxes().size(), 1u);
+  EXPECT_EQ(support::Boxes()[0].owner, monitor->Hwnd());
+  EXPECT_EQ(support::Boxes()[0].text, "Device does not support the requested API");
+  EXPECT_EQ(support::Boxes()[0].caption, "Error");
+  EXPECT_EQ(support::Boxes()[0].type, static_cast<UINT>(MB_OK));
   EXPECT_EQ(monitor->steps.maxStep, 0);
   EXPECT_EQ(monitor->steps.minStep, 0);
   EXPECT_EQ(processor.WindowLower(), 0u);  // the register kept the old window
@@ -487,7 +452,7 @@ TEST_F(DialogCommandsTest, ManualSelectionWithoutAChosenStepWritesNothing) {
     EXPECT_EQ(monitor->steps.minStep, c.minStep);
   }
   EXPECT_TRUE(WindowWrites().empty());
-  EXPECT_TRUE(g_boxes.empty());
+  EXPECT_TRUE(support::Boxes().empty());
   EXPECT_FALSE(Greyed(ID_MANUAL_SELECTION));
 }
 

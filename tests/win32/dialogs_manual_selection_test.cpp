@@ -10,21 +10,11 @@
 #include "processor/StepTable.h"
 #include "resources/resource.h"
 #include "ui/StartUp.h"
+#include "support/TestSupport.h"
 
 namespace {
 
 using dialogs::ManualSelectionDialog;
-
-std::vector<std::string> Items(HWND combo) {
-  std::vector<std::string> items;
-  const int count = static_cast<int>(::SendMessageA(combo, CB_GETCOUNT, 0, 0));
-  for (int i = 0; i < count; ++i) {
-    char text[32] = {};
-    ::SendMessageA(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
-    items.push_back(text);
-  }
-  return items;
-}
 
 class ManualSelectionDialogTest : public ::testing::Test {
  protected:
@@ -81,8 +71,8 @@ class ManualSelectionDialogTest : public ::testing::Test {
 TEST_F(ManualSelectionDialogTest, BothListsHoldTheStepsInOrderAndShowTheIndexes) {
   Open(3, 1, 2);
   const std::vector<std::string> steps = {"1000MHz", "866MHz", "733MHz", "600MHz"};
-  EXPECT_EQ(Items(Item(IDC_MAX_COMBO)), steps);
-  EXPECT_EQ(Items(Item(IDC_MIN_COMBO)), steps);
+  EXPECT_EQ(support::ComboItems(Item(IDC_MAX_COMBO)), steps);
+  EXPECT_EQ(support::ComboItems(Item(IDC_MIN_COMBO)), steps);
   EXPECT_EQ(dialog.maxCombo.Hwnd(), Item(IDC_MAX_COMBO));
   EXPECT_EQ(dialog.minCombo.Hwnd(), Item(IDC_MIN_COMBO));
   EXPECT_EQ(Shown(), (std::vector<int>{1, 2, 0, 0}));

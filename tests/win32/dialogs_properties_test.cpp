@@ -12,23 +12,13 @@
 #include "resources/resource.h"
 #include "ui/App.h"
 #include "ui/StartUp.h"
+#include "support/TestSupport.h"
 
 namespace {
 
 using dialogs::PropertiesDialog;
 
-struct BoxCall {
-  HWND owner;
-  std::string text;
-  std::string caption;
-  UINT type;
-};
-std::vector<BoxCall> g_boxes;
-
-int RecordBox(HWND owner, const char* text, const char* caption, UINT type) {
-  g_boxes.push_back({owner, text, caption, type});
-  return IDOK;
-}
+using support::RecordBox;
 
 std::string FieldText(HWND dialog, int id) {
   char buffer[64] = {};
@@ -49,15 +39,9 @@ class PropertiesDialogTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ui::StartUp();
-    g_boxes.clear();
+    support::Boxes().clear();
+    support::BoxAnswer() = IDOK;
     ui::SetMessageBoxHook(&RecordBox);
-    // The program's defaults.
-    dialog.AlwaysOnTop = 1;
-    dialog.AboutBox = 0;
-    dialog.Timer = 100;
-    dialog.ShowMinMax = 0;
-    dialog.SpdSenIcon = 0;
-    dialog.StartMin = 0;
   }
   void TearDown() override { ui::SetMessageBoxHook(nullptr); }
 
@@ -69,7 +53,7 @@ class PropertiesDialogTest : public ::testing::Test {
   HWND Field() const { return ::GetDlgItem(dialog.Hwnd(), IDC_INTERVAL); }
   void Type(const char* text) { ::SetWindowTextA(Field(), text); }
 
-  PropertiesDialog dialog;
+  PropertiesDialog dialog{support::DefaultSettings()};
 };
 
 TEST_F(PropertiesDialogTest, OpensWithTheCurrentValues) {
@@ -120,7 +104,7 @@ TEST_F(PropertiesDialogTest, EverySwitchGoesBothWaysThroughItsOwnBox) {
   EXPECT_EQ(dialog.SpdSenIcon, 1);
   EXPECT_EQ(dialog.StartMin, 1);
   EXPECT_EQ(dialog.Timer, 100u);
-  EXPECT_TRUE(g_boxes.empty());
+  EXPECT_TRUE(support::Boxes().empty());
 }
 
 TEST_F(PropertiesDialogTest, AStoredSwitchOutsideTheRuleShowsUncheckedAndBecomesZero) {
@@ -138,16 +122,16 @@ TEST_F(PropertiesDialogTest, AStoredSwitchOutsideTheRuleShowsUncheckedAndBecomes
 TEST_F(PropertiesDialogTest, TextThatIsNoNumberIsRefusedAndTheFieldKeepsTheFocus) {
   Open();
   for (const char* text : {"250ms", "-5", "abc", "", "1 2"}) {
-    g_boxes.clear();
+    support::Boxes().clear();
     Type(text);
     Click(dialog.Hwnd(), IDC_PROPERTIES_OK);
     ASSERT_TRUE(dialog.HasWindow()) << text;
     EXPECT_EQ(dialog.Result(), 0) << text;
     EXPECT_EQ(dialog.Timer, 100u) << text;
-    ASSERT_EQ(g_boxes.size(), 1u) << text;
-    EXPECT_EQ(g_boxes[0].text, "Please enter a positive integer.");
-    EXPECT_EQ(g_boxes[0].caption, ui::AppName());
-    EXPECT_EQ(g_boxes[0].type, static_cast<UINT>(MB_OK));
+    ASSERT_EQ(support::Boxes().size(), 1u) << text;
+    EXPECT_EQ(support::Boxes()[0].text, "Please enter a positive integer.");
+    EXPECT_EQ(support::Boxes()[0].caption, ui::AppName());
+    EXPECT_EQ(support::Boxes()[0].type, static_cast<UINT>(MB_OK));
     EXPECT_EQ(::GetFocus(), Field()) << text;
     DWORD start = 1, end = 0;
     ::SendMessageA(Field(), EM_GETSEL, reinterpret_cast<WPARAM>(&start),
@@ -178,7 +162,7 @@ TEST_F(PropertiesDialogTest, NumbersWithBlanksZeroAndValuesPastTheSpinRangeAreTa
     EXPECT_EQ(d.Result(), IDOK) << c.text;
     EXPECT_EQ(d.Timer, c.timer) << c.text;
   }
-  EXPECT_TRUE(g_boxes.empty());
+  EXPECT_TRUE(support::Boxes().empty());
 }
 
 TEST_F(PropertiesDialogTest, AStoredIntervalPastTheSpinRangeIsShownAndKeptUnchanged) {

@@ -22,6 +22,7 @@
 #include "tray/SystemTray.h"
 #include "ui/App.h"
 #include "ui/StartUp.h"
+#include "support/TestSupport.h"
 
 namespace monitor_test {
 
@@ -34,30 +35,7 @@ constexpr COLORREF kBlack = RGB(0, 0, 0);
 
 // ---- Settings in memory ----
 
-class MemoryStore : public ui::SettingsStore {
- public:
-  int32_t ReadInt(const char* section, const char* name, int32_t defaultValue) override {
-    reads.push_back(name);
-    EXPECT_STREQ(section, "Settings");
-    auto found = values.find(name);
-    return found == values.end() ? defaultValue : found->second;
-  }
-  void WriteInt(const char* section, const char* name, int32_t value) override {
-    EXPECT_STREQ(section, "Settings");
-    writes.emplace_back(name, value);
-    values[name] = value;
-  }
-
-  std::vector<std::string> WrittenNames(size_t from = 0) const {
-    std::vector<std::string> names;
-    for (size_t i = from; i < writes.size(); ++i) names.push_back(writes[i].first);
-    return names;
-  }
-
-  std::map<std::string, int32_t> values;
-  std::vector<std::string> reads;
-  std::vector<std::pair<std::string, int32_t>> writes;
-};
+using support::MemoryStore;
 
 inline const std::vector<std::string>& SixSettings() {
   static const std::vector<std::string> names = {"AlwaysOnTop", "SpdSenIcon", "AboutBox",
@@ -269,7 +247,6 @@ class MonitorFixture : public ::testing::Test {
     Seen() = Recorder();
     Version() = VersionFields{2, 5, 1};
     ui::StartUp();
-    ui::StartUp();
     tray::CSystemTray::SetShellNotify(&RecordShell);
     monitor::SetShellOpen(&RecordShellOpen);
     ui::SetMessageBoxHook(&RecordBox);
@@ -277,18 +254,15 @@ class MonitorFixture : public ::testing::Test {
     ui::SetMainWindow(nullptr);
     hook_ = ::SetWindowsHookExA(WH_CALLWNDPROCRET, &WatchShowing, nullptr, ::GetCurrentThreadId());
 
+    settings = support::DefaultSettings();
     settings.Timer = kQuietTimer;
-    settings.AlwaysOnTop = 1;
-    settings.AboutBox = 0;
-    settings.Advanced = 1;
-    settings.SpdSenIcon = 0;
-    settings.StartMin = 0;
-    settings.ShowMinMax = 0;
     UseProfile(sim::Profile::Default);
   }
 
   void TearDown() override {
     dialog.reset();
+    // Every setting lives in the one section.
+    for (const std::string& section : store.sections) EXPECT_EQ(section, "Settings");
     if (hook_ != nullptr) ::UnhookWindowsHookEx(hook_);
     hook_ = nullptr;
     tray::CSystemTray::SetShellNotify(nullptr);

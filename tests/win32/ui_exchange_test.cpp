@@ -12,6 +12,7 @@
 #include "ui/App.h"
 #include "ui/Dialog.h"
 #include "ui/StartUp.h"
+#include "support/TestSupport.h"
 
 namespace {
 
@@ -45,24 +46,12 @@ std::string TextOf(HWND hwnd) {
   return text;
 }
 
-struct BoxSeen {
-  HWND owner;
-  std::string text;
-  std::string caption;
-  UINT type;
-};
-std::vector<BoxSeen> g_boxes;
-
-int RecordBox(HWND owner, const char* text, const char* caption, UINT type) {
-  g_boxes.push_back({owner, text, caption, type});
-  return IDOK;
-}
-
 class MessageBoxGuard {
  public:
   MessageBoxGuard() {
-    g_boxes.clear();
-    ui::SetMessageBoxHook(&RecordBox);
+    support::Boxes().clear();
+    support::BoxAnswer() = IDOK;
+    ui::SetMessageBoxHook(&support::RecordBox);
   }
   ~MessageBoxGuard() { ui::SetMessageBoxHook(nullptr); }
 };
@@ -196,7 +185,7 @@ TEST_F(UiExchange, UIntShowsDecimalAndReadsTheFieldBack) {
     ASSERT_TRUE(dialog.UpdateData(true)) << text;
   }
   EXPECT_EQ(timer, 4294967295u);
-  EXPECT_TRUE(g_boxes.empty());
+  EXPECT_TRUE(support::Boxes().empty());
 }
 
 TEST_F(UiExchange, ABadNumberIsRefusedAndTheDialogStaysOpenWithTheFieldSelected) {
@@ -218,15 +207,15 @@ TEST_F(UiExchange, ABadNumberIsRefusedAndTheDialogStaysOpenWithTheFieldSelected)
   MessageBoxGuard boxes;
   for (const char* text : {"250ms", "-5", "", "   "}) {
     SCOPED_TRACE(text);
-    g_boxes.clear();
+    support::Boxes().clear();
     ::SetFocus(Item(dialog, IDC_ALWAYS_ON_TOP));
     ::SetWindowTextA(field, text);
     // OK runs the standard confirm handling.
     ::SendMessageA(dialog.Hwnd(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    ASSERT_EQ(g_boxes.size(), 1u);
-    EXPECT_EQ(g_boxes[0].text, "Please enter a positive integer.");
-    EXPECT_EQ(g_boxes[0].caption, ui::AppName());
-    EXPECT_EQ(g_boxes[0].type, static_cast<UINT>(MB_OK));
+    ASSERT_EQ(support::Boxes().size(), 1u);
+    EXPECT_EQ(support::Boxes()[0].text, "Please enter a positive integer.");
+    EXPECT_EQ(support::Boxes()[0].caption, ui::AppName());
+    EXPECT_EQ(support::Boxes()[0].type, static_cast<UINT>(MB_OK));
     EXPECT_TRUE(dialog.HasWindow());
     EXPECT_EQ(dialog.Result(), 0);
     EXPECT_EQ(::GetFocus(), field);
