@@ -9,10 +9,6 @@
 
 namespace {
 
-void SleepMs(uint32_t ms) {
-  ::Sleep(ms);
-}
-
 // Feeds the simulated processor with the host's real CPU load (its busiest processor's) and time
 // just before the program reads the current frequency, so the chart moves when the machine works.
 class HostLoadCpuid : public CpuidSource {
@@ -57,6 +53,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   driverPort.InstallOnly(ReadWindowsVersion().platformId < VER_PLATFORM_WIN32_NT ? DevicePath9x
                                                                                  : DevicePathNt);
   static sim::SimPci pci(processor);
-  monitor::ProcessorPlatform platform = {&cpuid, &driverPort, &pci, &SleepMs, &ReadWindowsVersion};
+  monitor::ProcessorPlatform platform = {&cpuid, &driverPort, &pci, &SleepMilliseconds,
+                                         &ReadWindowsVersion};
   return app::RunProgram(platform);
 }

@@ -7,18 +7,11 @@
 #include "processor/Win32DriverPort.h"
 #include "processor/WindowsVersion.h"
 
-namespace {
-
-void SleepMs(uint32_t ms) {
-  ::Sleep(ms);
-}
-
-}  // namespace
-
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   static HardwareCpuid cpuid;
   static Win32DriverPort driverPort;
   static PortIoPci pci;
-  monitor::ProcessorPlatform platform = {&cpuid, &driverPort, &pci, &SleepMs, &ReadWindowsVersion};
+  monitor::ProcessorPlatform platform = {&cpuid, &driverPort, &pci, &SleepMilliseconds,
+                                         &ReadWindowsVersion};
   return app::RunProgram(platform);
 }

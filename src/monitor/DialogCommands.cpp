@@ -7,7 +7,6 @@
 #include "dialogs/ManualSelectionDialog.h"
 #include "dialogs/ManualSelectionRules.h"
 #include "dialogs/PropertiesDialog.h"
-#include "monitor/SetupTexts.h"
 #include "processor/MsrRequest.h"
 #include "processor/Setup.h"
 #include "resource.h"
@@ -68,7 +67,9 @@ INT_PTR MonitorDialog::OnManualSelection(WPARAM, LPARAM) {
     }
     steps.maxStep = dialog.maxIndex;
     steps.minStep = dialog.minIndex;
-    if (!driver.WriteRegister(MsrScalingWindow, low, high)) ShowRequestRefused(Hwnd());
+    if (!driver.WriteRegister(MsrScalingWindow, low, high)) {
+      ui::ShowMessageBox(Hwnd(), IDS_REQUEST_REFUSED, IDS_REQUEST_REFUSED_CAPTION, MB_OK);
+    }
   });
   return TRUE;
 }

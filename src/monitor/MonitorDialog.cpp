@@ -1,7 +1,8 @@
 #include "monitor/MonitorDialog.h"
 
+#include <cstdio>
+
 #include "dialogs/AboutDialog.h"
-#include "monitor/SetupTexts.h"
 #include "resource.h"
 #include "tray/HideToTray.h"
 #include "ui/DataExchange.h"
@@ -164,6 +165,29 @@ bool MonitorDialog::SetUpProcessor() {
   return true;
 }
 
+BoxText SetupFailureText(const SetupOutcome& outcome) {
+  using Kind = SetupOutcome::Kind;
+  switch (outcome.kind) {
+    case Kind::WrongVendor:
+      return {ui::LoadText(IDS_WRONG_VENDOR), ui::LoadText(IDS_WRONG_VENDOR_CAPTION)};
+    case Kind::VaristepAbsent:
+      return {ui::LoadText(IDS_VARISTEP_ABSENT), ui::LoadText(IDS_VARISTEP_ABSENT_CAPTION)};
+    case Kind::OpenNotSupported:
+      return {ui::LoadText(IDS_OPEN_NOT_SUPPORTED), ""};
+    case Kind::OpenFailed: {
+      char text[128];
+      std::snprintf(text, sizeof text, ui::LoadText(IDS_OPEN_FAILED).c_str(),
+                    static_cast<unsigned long>(outcome.openError));
+      return {text, ""};
+    }
+    case Kind::RequestRefused:
+      return {ui::LoadText(IDS_REQUEST_REFUSED), ui::LoadText(IDS_REQUEST_REFUSED_CAPTION)};
+    case Kind::Ok:
+      break;
+  }
+  return {};
+}
+
 // Shows the failure's box. A missing feature leaves the window up without data; every other
 // failure ends the run before the window is shown, and takes the tray icon with it.
 bool MonitorDialog::Fail(const SetupOutcome& outcome) {
@@ -232,7 +256,7 @@ void MonitorDialog::ShowLimitFailure() {
   // Ticks that fail while the box is open are dropped rather than stacking boxes.
   if (limitBoxOpen_) return;
   limitBoxOpen_ = true;
-  ShowRequestRefused(Hwnd());
+  ui::ShowMessageBox(Hwnd(), IDS_REQUEST_REFUSED, IDS_REQUEST_REFUSED_CAPTION, MB_OK);
   limitBoxOpen_ = false;
 }
 

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "monitor/ChartModel.h"
 #include "monitor/ChartPainter.h"
 #include "monitor/ProcessorPlatform.h"
@@ -30,6 +32,15 @@ constexpr UINT kStayHiddenMessage = WM_APP + 1;
 using ShellOpenFn = HINSTANCE (*)(HWND owner, const char* verb, const char* file,
                                   const char* parameters, const char* directory, int show);
 void SetShellOpen(ShellOpenFn open);
+
+// The words of a set-up failure's box, from the string table.
+struct BoxText {
+  std::string text;
+  // Empty: an application message box, captioned with the application name. Otherwise a box
+  // owned by the monitor window with this caption.
+  std::string caption;
+};
+BoxText SetupFailureText(const SetupOutcome& outcome);
 
 class MonitorDialog : public ui::Dialog {
  public:

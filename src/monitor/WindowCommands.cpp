@@ -5,7 +5,6 @@
 #include <shellapi.h>
 
 #include "dialogs/AboutDialog.h"
-#include "monitor/SetupTexts.h"
 #include "resource.h"
 #include "tray/HideToTray.h"
 #include "ui/App.h"

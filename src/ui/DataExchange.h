@@ -19,7 +19,6 @@ class DataExchange {
   DataExchange& operator=(const DataExchange&) = delete;
 
   // True when reading the controls back into the members.
-  bool Saving() const { return saving_; }
   // Once one exchange has failed the remaining ones do nothing.
   bool Failed() const { return failed_; }
 

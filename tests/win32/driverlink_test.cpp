@@ -2,7 +2,7 @@
 // whole set-up against the simulated driver.
 #include <gtest/gtest.h>
 
-#include "monitor/SetupTexts.h"
+#include "monitor/MonitorDialog.h"
 #include "processor/DriverLink.h"
 #include "processor/HardwareCpuid.h"
 #include "processor/Setup.h"
