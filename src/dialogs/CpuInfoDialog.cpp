@@ -34,8 +34,8 @@ const ui::MessageEntry<CpuInfoDialog> CpuInfoDialog::kMessages[] = {
     {WM_COMMAND, IDC_CPUINFO_OK, BN_CLICKED, &CpuInfoDialog::OkCommand},
 };
 
-CpuInfoDialog::CpuInfoDialog(const StepTable& steps, HWND owner)
-    : ui::Dialog(IDD_CPUINFO, owner), steps_(steps) {}
+CpuInfoDialog::CpuInfoDialog(const StepTable& steps, const ProcessorInfo& texts, HWND owner)
+    : ui::Dialog(IDD_CPUINFO, owner), info(texts), steps_(steps) {}
 
 INT_PTR CpuInfoDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
   INT_PTR result = ui::RouteMessage(*this, kMessages, message, wParam, lParam, handled);
@@ -44,16 +44,16 @@ INT_PTR CpuInfoDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam,
 
 void CpuInfoDialog::DoDataExchange(ui::DataExchange& dx) {
   dx.Control(IDC_STEP_LIST, stepList);
-  dx.Text(IDC_CPU_ID, cpuId);
-  dx.Text(IDC_XTL_VERSION, xtlVersion);
-  dx.Text(IDC_FREQUENCY_BITMAP, frequencyBitmap);
-  dx.Text(IDC_L2_CACHE_SIZE, l2CacheSize);
+  dx.Text(IDC_CPU_ID, info.cpuId);
+  dx.Text(IDC_XTL_VERSION, info.xtlVersion);
+  dx.Text(IDC_FREQUENCY_BITMAP, info.frequencyBitmap);
+  dx.Text(IDC_L2_CACHE_SIZE, info.l2CacheSize);
   dx.Text(IDC_POLICY, policy);
-  dx.Text(IDC_CPU_NAME, cpuName);
-  dx.Text(IDC_CPU_REVISION, cpuRevision);
-  dx.Text(IDC_CPU_TYPE, cpuType);
-  dx.Text(IDC_SERIAL_NUMBER, serialNumber);
-  dx.Text(IDC_VOLTAGE_BITMAP, voltageBitmap);
+  dx.Text(IDC_CPU_NAME, info.cpuName);
+  dx.Text(IDC_CPU_REVISION, info.cpuRevision);
+  dx.Text(IDC_CPU_TYPE, info.cpuType);
+  dx.Text(IDC_SERIAL_NUMBER, info.serialNumber);
+  dx.Text(IDC_VOLTAGE_BITMAP, info.voltageBitmap);
 }
 
 BOOL CpuInfoDialog::OnInitDialog() {

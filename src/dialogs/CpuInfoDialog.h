@@ -1,5 +1,5 @@
 // CPU Information: the identification texts, the policy and the step table, read only. The
-// command hands in copies of the texts and the step table itself; nothing is read back.
+// command hands in the step table and a copy of the texts; nothing is read back.
 #pragma once
 
 #include <windows.h>
@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "processor/ProcessorInfo.h"
 #include "processor/StepTable.h"
 #include "ui/Dialog.h"
 #include "ui/Window.h"
@@ -17,18 +18,12 @@ class CpuInfoDialog : public ui::Dialog {
  public:
   // Without an owner the dialog is owned by the main window when it runs. The table is only
   // read, and only while the dialog runs.
-  explicit CpuInfoDialog(const StepTable& steps, HWND owner = nullptr);
+  explicit CpuInfoDialog(const StepTable& steps, const ProcessorInfo& texts = ProcessorInfo(),
+                         HWND owner = nullptr);
   ui::Window stepList;
-  std::string cpuId;
-  std::string xtlVersion;
-  std::string frequencyBitmap;
-  std::string l2CacheSize;
+  // The identification texts as shown; serialNumber holds the word for a disabled number.
+  ProcessorInfo info;
   std::string policy;
-  std::string cpuName;
-  std::string cpuRevision;
-  std::string cpuType;
-  std::string serialNumber;
-  std::string voltageBitmap;
 
   // How many rows the list gets: steps 0..lastStep, never more than the table holds.
   int RowCount() const { return steps_.StepCount(); }

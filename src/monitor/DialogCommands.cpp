@@ -16,18 +16,9 @@ namespace monitor {
 
 INT_PTR MonitorDialog::OnCpuInformation(WPARAM, LPARAM) {
   RunFromTray(ID_CPU_INFORMATION, [this] {
-    dialogs::CpuInfoDialog dialog(steps, Hwnd());
-    dialog.cpuId = processorInfo.cpuId;
-    dialog.xtlVersion = processorInfo.xtlVersion;
-    dialog.frequencyBitmap = processorInfo.frequencyBitmap;
-    dialog.l2CacheSize = processorInfo.l2CacheSize;
+    dialogs::CpuInfoDialog dialog(steps, processorInfo, Hwnd());
     dialog.policy = ui::LoadText(performancePolicy ? IDS_PERFORMANCE : IDS_ECONOMY);
-    dialog.cpuName = processorInfo.cpuName;
-    dialog.cpuRevision = processorInfo.cpuRevision;
-    dialog.cpuType = processorInfo.cpuType;
-    dialog.serialNumber = processorInfo.serialDisabled ? ui::LoadText(IDS_SERIAL_DISABLED)
-                                                       : processorInfo.serialNumber;
-    dialog.voltageBitmap = processorInfo.voltageBitmap;
+    if (processorInfo.serialDisabled) dialog.info.serialNumber = ui::LoadText(IDS_SERIAL_DISABLED);
     dialog.DoModal();
   });
   return TRUE;

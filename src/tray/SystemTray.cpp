@@ -266,11 +266,7 @@ BOOL CSystemTray::SetMenuItemText(UINT position, const char* text) {
 }
 
 BOOL CSystemTray::SetMenuItemTextFromResource(UINT position, UINT stringId) {
-  char text[512] = {};
-  if (::LoadStringA(::GetModuleHandleA(nullptr), stringId, text, sizeof(text)) <= 0) {
-    text[0] = '\0';
-  }
-  return SetMenuItemText(position, text);
+  return SetMenuItemText(position, ui::LoadText(stringId).c_str());
 }
 
 BOOL CSystemTray::SetMenuCommandCheck(UINT commandId, BOOL checked) {

@@ -156,16 +156,16 @@ TEST_F(CpuInfoDialogTest, RowCountFollowsLastStepWithinTheTable) {
 TEST_F(CpuInfoDialogTest, EachTextGoesIntoItsOwnField) {
   const StepTable empty;
   CpuInfoDialog dialog(empty);
-  dialog.cpuId = "id";
-  dialog.xtlVersion = "xtl";
-  dialog.frequencyBitmap = "fbits";
-  dialog.l2CacheSize = "512KB";
+  dialog.info.cpuId = "id";
+  dialog.info.xtlVersion = "xtl";
+  dialog.info.frequencyBitmap = "fbits";
+  dialog.info.l2CacheSize = "512KB";
   dialog.policy = "Economy";
-  dialog.cpuName = std::string(300, 'n');  // longer than the field: shown whole
-  dialog.cpuRevision = "rev";
-  dialog.cpuType = "type";
-  dialog.serialNumber = "psn";
-  dialog.voltageBitmap = "";
+  dialog.info.cpuName = std::string(300, 'n');  // longer than the field: shown whole
+  dialog.info.cpuRevision = "rev";
+  dialog.info.cpuType = "type";
+  dialog.info.serialNumber = "psn";
+  dialog.info.voltageBitmap = "";
   ASSERT_TRUE(dialog.Create());
   HWND h = dialog.Hwnd();
   EXPECT_EQ(FieldText(h, IDC_CPU_ID), "id");
