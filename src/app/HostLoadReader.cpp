@@ -55,14 +55,17 @@ HostLoadReader::HostLoadReader() {
     source_ = Source::PerProcessor;
   } else if (systemTimes_ != nullptr && ReadSystemTimes(probe) != 0) {
     source_ = Source::SystemTimes;
-  } else if (TouchCounter("PerfStats\\StartStat") &&
-             ::RegOpenKeyExA(kDynData, "PerfStats\\StatData", 0, KEY_QUERY_VALUE, &usageKey_) ==
-                 ERROR_SUCCESS) {
-    source_ = ReadUsageCounter() >= 0 ? Source::UsageCounter : Source::Pattern;
-  }
-  if (source_ != Source::UsageCounter && usageKey_ != nullptr) {
-    ::RegCloseKey(usageKey_);
-    usageKey_ = nullptr;
+  } else if (TouchCounter("PerfStats\\StartStat")) {
+    if (::RegOpenKeyExA(kDynData, "PerfStats\\StatData", 0, KEY_QUERY_VALUE, &usageKey_) ==
+            ERROR_SUCCESS &&
+        ReadUsageCounter() >= 0) {
+      source_ = Source::UsageCounter;
+    } else {
+      // Started but unreadable: stop the counter again rather than leave it running.
+      if (usageKey_ != nullptr) ::RegCloseKey(usageKey_);
+      usageKey_ = nullptr;
+      TouchCounter("PerfStats\\StopStat");
+    }
   }
 }
 
