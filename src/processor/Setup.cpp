@@ -26,27 +26,21 @@ long SignedWord(uint32_t word) {
   return static_cast<long>(static_cast<int32_t>(word));
 }
 
+// The four bytes of a version word, high first, and its build number, in the given layout.
+std::string VersionText(const char* format, uint32_t bytes, uint32_t build) {
+  char text[64];
+  std::snprintf(text, sizeof text, format, Byte(bytes, 24), Byte(bytes, 16), Byte(bytes, 8),
+                Byte(bytes, 0), SignedWord(build));
+  return text;
+}
+
+}  // namespace
+
 std::string HexWord(uint32_t word) {
   char text[16];
   std::snprintf(text, sizeof text, "0x%08lx", static_cast<unsigned long>(word));
   return text;
 }
-
-std::string FourPartVersion(uint32_t bytes, uint32_t build) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%d.%d.%d.%d-%ld", Byte(bytes, 24), Byte(bytes, 16),
-                Byte(bytes, 8), Byte(bytes, 0), SignedWord(build));
-  return text;
-}
-
-std::string XtlVersion(uint32_t bytes, uint32_t build) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%d.%d.%d-%d-%ld", Byte(bytes, 24), Byte(bytes, 16),
-                Byte(bytes, 8), Byte(bytes, 0), SignedWord(build));
-  return text;
-}
-
-}  // namespace
 
 SetupOutcome OkOutcome() {
   return SetupOutcome{};
@@ -69,7 +63,7 @@ SetupOutcome IdentifyProcessor(CpuidSource& cpuid, ProcessorInfo& info, Processo
   info.cpuId = HexWord(cpuid.Query(LeafSignature).eax);
 
   CpuidResult revision = cpuid.Query(LeafRevision);
-  info.cpuRevision = FourPartVersion(revision.ebx, revision.ecx);
+  info.cpuRevision = VersionText("%d.%d.%d.%d-%ld", revision.ebx, revision.ecx);
 
   info.cpuName.clear();
   for (uint32_t leaf = LeafBrandFirst; leaf <= LeafBrandLast; ++leaf) {
@@ -94,7 +88,7 @@ SetupOutcome IdentifyProcessor(CpuidSource& cpuid, ProcessorInfo& info, Processo
   info.l2CacheSize = text;
 
   CpuidResult xtl = cpuid.Query(LeafXtlVersion);
-  info.xtlVersion = XtlVersion(xtl.ebx, xtl.ecx);
+  info.xtlVersion = VersionText("%d.%d.%d-%d-%ld", xtl.ebx, xtl.ecx);
 
   state.hasVaristep = (cpuid.Query(LeafRevision).edx & VaristepFlag) != 0;
   if (!state.hasVaristep) {

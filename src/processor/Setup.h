@@ -40,6 +40,9 @@ constexpr uint32_t SweepSettleMs = 50;
 
 constexpr uint32_t ErrorNotSupported = 50;
 
+// A register word as "0x" and eight hex digits.
+std::string HexWord(uint32_t word);
+
 SetupOutcome OkOutcome();
 SetupOutcome RequestRefusedOutcome();
 

@@ -1,4 +1,4 @@
-#include <cstdio>
+#include <algorithm>
 
 #include "processor/MsrRequest.h"
 #include "processor/Setup.h"
@@ -30,8 +30,6 @@ bool ByRegisters(RegisterIo& io, StepTable& steps) {
   uint32_t low = 0, high = 0;
   if (!io.ReadRegister(MsrStepSelect, FillerWord, ZeroWord, low, high)) return false;
   steps.lastStep = ClampLastStep(high);
-
-  bool upperFound = false, lowerFound = false;
   for (int32_t i = 0; i <= steps.lastStep; ++i) {
     if (!io.WriteRegister(MsrStepSelect, static_cast<uint32_t>(i), ZeroWord)) return false;
 
@@ -47,19 +45,7 @@ bool ByRegisters(RegisterIo& io, StepTable& steps) {
     steps.cdFrequencyMHz[i] = Divide(steps.frequencyMHz[i], high);
     steps.sdDivider[i] = low;
     steps.sdFrequencyMHz[i] = Divide(steps.frequencyMHz[i], low);
-
-    if (steps.level[i] == steps.initialUpperLevel) {
-      steps.maxStep = steps.initialMaxStep = i;
-      upperFound = true;
-    }
-    if (steps.level[i] == steps.initialLowerLevel) {
-      steps.minStep = steps.initialMinStep = i;
-      lowerFound = true;
-    }
   }
-  // A window bound that matches no step: the limits fall back to the outermost steps.
-  if (!upperFound) steps.maxStep = steps.initialMaxStep = 0;
-  if (!lowerFound) steps.minStep = steps.initialMinStep = steps.lastStep > 0 ? steps.lastStep : 0;
   return true;
 }
 
@@ -67,7 +53,6 @@ bool BySweep(RegisterIo& io, CpuidSource& cpuid, const PciSource* pci, SleepFn s
              StepTable& steps) {
   int32_t count = 0;
   uint32_t lastLevel = 0;
-  bool upperFound = false, lowerFound = false;
   // Pin the window to every level from the top down; each level that moves the processor to a
   // new step records that step. All 101 writes go out even once the table is full, so the
   // processor sees the same sequence whatever it reports.
@@ -81,19 +66,9 @@ bool BySweep(RegisterIo& io, CpuidSource& cpuid, const PciSource* pci, SleepFn s
     steps.frequencyMHz[count] = static_cast<int32_t>(now.eax);
     steps.voltage[count] = Volts(now.ebx);
     steps.level[count] = static_cast<int32_t>(now.ecx);
-    if (steps.level[count] == steps.initialUpperLevel) {
-      steps.initialMaxStep = count;
-      upperFound = true;
-    }
-    if (steps.level[count] == steps.initialLowerLevel) {
-      steps.initialMinStep = count;
-      lowerFound = true;
-    }
     ++count;
   }
   steps.lastStep = count - 1;
-  if (!upperFound) steps.initialMaxStep = 0;
-  if (!lowerFound) steps.initialMinStep = steps.lastStep > 0 ? steps.lastStep : 0;
 
   for (int32_t i = 0; i <= steps.lastStep; ++i) {
     uint32_t pinned = static_cast<uint32_t>(steps.level[i]);
@@ -108,19 +83,22 @@ bool BySweep(RegisterIo& io, CpuidSource& cpuid, const PciSource* pci, SleepFn s
       steps.sdFrequencyMHz[i] = Divide(steps.frequencyMHz[i], steps.sdDivider[i]);
     }
   }
-  steps.maxStep = steps.initialMaxStep;
-  steps.minStep = steps.initialMinStep;
-
   Wait(sleep, SweepSettleMs);
   // Restore the window word for word as it was found.
   return io.WriteRegister(MsrScalingWindow, static_cast<uint32_t>(steps.initialLowerLevel),
                           static_cast<uint32_t>(steps.initialUpperLevel));
 }
 
-std::string HexWord(uint32_t word) {
-  char text[16];
-  std::snprintf(text, sizeof text, "0x%08lx", static_cast<unsigned long>(word));
-  return text;
+// The steps the window was found on; a bound that matches no step falls back to the outermost
+// step on its side. Where two steps share a level, the lower one counts.
+void FindInitialSteps(StepTable& steps) {
+  int32_t upper = -1, lower = -1;
+  for (int32_t i = 0; i <= steps.lastStep; ++i) {
+    if (steps.level[i] == steps.initialUpperLevel) upper = i;
+    if (steps.level[i] == steps.initialLowerLevel) lower = i;
+  }
+  steps.maxStep = steps.initialMaxStep = upper >= 0 ? upper : 0;
+  steps.minStep = steps.initialMinStep = lower >= 0 ? lower : std::max(steps.lastStep, 0);
 }
 
 void ComputeBitmaps(const StepTable& steps, ProcessorState& state, ProcessorInfo& info) {
@@ -165,6 +143,7 @@ SetupOutcome BuildStepTable(RegisterIo& io, CpuidSource& cpuid, const PciSource*
     steps = StepTable{};
     return RequestRefusedOutcome();
   }
+  FindInitialSteps(steps);
   ComputeBitmaps(steps, state, info);
   return OkOutcome();
 }
