@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "processor/HardwareCpuid.h"
+#include "processor/Win32Platform.h"
 
 namespace bench {
 

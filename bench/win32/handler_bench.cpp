@@ -23,7 +23,7 @@
 #include "support/TestSupport.h"
 #include "ui/Settings.h"
 #include "monitor/MonitorDialog.h"
-#include "processor/WindowsVersion.h"
+#include "processor/Win32Platform.h"
 #include "sim/SimDriverPort.h"
 #include "sim/SimProcessor.h"
 #include "tray/SystemTray.h"

@@ -18,7 +18,7 @@
 #include "ui/Settings.h"
 #include "monitor/MonitorDialog.h"
 #include "processor/MsrRequest.h"
-#include "processor/WindowsVersion.h"
+#include "processor/Win32Platform.h"
 #include "sim/SimDriverPort.h"
 #include "sim/SimProcessor.h"
 #include "tray/SystemTray.h"

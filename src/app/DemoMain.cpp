@@ -3,7 +3,7 @@
 
 #include "app/HostLoadReader.h"
 #include "app/MonitorApp.h"
-#include "processor/WindowsVersion.h"
+#include "processor/Win32Platform.h"
 #include "sim/SimDriverPort.h"
 #include "sim/SimProcessor.h"
 

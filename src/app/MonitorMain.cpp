@@ -2,10 +2,7 @@
 #include <windows.h>
 
 #include "app/MonitorApp.h"
-#include "processor/HardwareCpuid.h"
-#include "processor/PortIoPci.h"
-#include "processor/Win32DriverPort.h"
-#include "processor/WindowsVersion.h"
+#include "processor/Win32Platform.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   static HardwareCpuid cpuid;

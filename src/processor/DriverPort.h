@@ -1,5 +1,5 @@
 // The driver's platform calls in portable types, so DriverLink runs against the real device
-// (Win32DriverPort) or the simulator alike.
+// (Win32Platform.h) or the simulator alike.
 #pragma once
 
 #include <cstdint>

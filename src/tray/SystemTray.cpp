@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "processor/WindowsVersion.h"
+#include "processor/Win32Platform.h"
 #include "ui/App.h"
 #include "ui/StartUp.h"
 

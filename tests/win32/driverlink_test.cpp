@@ -4,10 +4,8 @@
 
 #include "monitor/MonitorDialog.h"
 #include "processor/DriverLink.h"
-#include "processor/HardwareCpuid.h"
 #include "processor/Setup.h"
-#include "processor/Win32DriverPort.h"
-#include "processor/WindowsVersion.h"
+#include "processor/Win32Platform.h"
 #include "sim/SimDriverPort.h"
 #include "sim/SimProcessor.h"
 
