@@ -67,18 +67,10 @@ MonitorDialog::MonitorDialog(ui::AppSettings& settings, ui::SettingsStore& store
                              const ProcessorPlatform& platform, HWND parent)
     : ui::Dialog(IDD_MONITOR, parent),
       app(&settings),
-      visible(FALSE),
-      fullWindowRect{0, 0, 0, 0},
-      performancePolicy(FALSE),
-      policyCommand(0),
       driver(*platform.driverPort),
       icon(::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_APPLICATION_ICON))),
-      timerId(0),
       store_(&store),
-      platform_(platform),
-      exitCode_(0),
-      limitBoxOpen_(false),
-      policyBoxOpen_(false) {}
+      platform_(platform) {}
 
 MonitorDialog::~MonitorDialog() {
   chart.Detach();

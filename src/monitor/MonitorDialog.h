@@ -51,12 +51,12 @@ class MonitorDialog : public ui::Dialog {
   // State shared with the tray, the dialogs and the tests.
   ui::AppSettings* app;
   tray::CSystemTray tray;
-  BOOL visible;
-  RECT fullWindowRect;
+  BOOL visible = FALSE;
+  RECT fullWindowRect = {0, 0, 0, 0};
   ProcessorInfo processorInfo;
   StepTable steps;
-  BOOL performancePolicy;
-  UINT policyCommand;
+  BOOL performancePolicy = FALSE;
+  UINT policyCommand = 0;
   DriverLink driver;
   ui::Window chart;
   HICON icon;
@@ -64,7 +64,7 @@ class MonitorDialog : public ui::Dialog {
   ProcessorState processor;
   ChartModel chartModel;
   ChartPainter painter;
-  UINT_PTR timerId;
+  UINT_PTR timerId = 0;
 
   int32_t viewMode() const { return chartModel.viewMode; }
   // Exit status for the process: 1 after a set-up failure, else 0.
@@ -123,9 +123,9 @@ class MonitorDialog : public ui::Dialog {
 
   ui::SettingsStore* store_;
   ProcessorPlatform platform_;
-  UINT exitCode_;
-  bool limitBoxOpen_;
-  bool policyBoxOpen_;
+  UINT exitCode_ = 0;
+  bool limitBoxOpen_ = false;
+  bool policyBoxOpen_ = false;
 };
 
 }  // namespace monitor

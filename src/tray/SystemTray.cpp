@@ -1,7 +1,6 @@
 #include "tray/SystemTray.h"
 
 #include <cstddef>
-#include <cstring>
 #include <vector>
 
 #include "processor/Win32Platform.h"
@@ -36,19 +35,8 @@ void CSystemTray::SetShellNotify(ShellNotifyFn notify) {
   g_shellNotify = notify != nullptr ? notify : &RealShellNotify;
 }
 
-CSystemTray::CSystemTray()
-    : hidden(TRUE),
-      removed(TRUE),
-      addPending(FALSE),
-      extendedShell(FALSE),
-      iconData(),
-      defaultItem(0),
-      defaultByPosition(TRUE),
-      commandWindow(nullptr),
-      trayMenu(nullptr) {
-  std::memset(&iconData, 0, sizeof(iconData));
+CSystemTray::CSystemTray() {
   iconData.cbSize = IconDataSize;
-
   // A failed query reads as platform 0, an old shell.
   const VersionFields version = ReadWindowsVersion();
   extendedShell = IsExtendedShell(version.platformId, version.major) ? TRUE : FALSE;
@@ -61,20 +49,6 @@ CSystemTray::~CSystemTray() {
     trayMenu = nullptr;
   }
   Destroy();
-}
-
-TrayFlags CSystemTray::Flags() const {
-  TrayFlags flags;
-  flags.hidden = hidden ? 1 : 0;
-  flags.removed = removed ? 1 : 0;
-  flags.addPending = addPending ? 1 : 0;
-  return flags;
-}
-
-void CSystemTray::SetFlags(const TrayFlags& flags) {
-  hidden = flags.hidden;
-  removed = flags.removed;
-  addPending = flags.addPending;
 }
 
 BOOL CSystemTray::CallShell(DWORD message) {
@@ -122,7 +96,7 @@ BOOL CSystemTray::CreateTrayIcon(HWND parent, UINT callbackMessage, const char* 
   const bool addMade = CreationAddsIcon(startsHidden, extendedShell != FALSE);
   BOOL result = TRUE;
   if (addMade) result = CallShell(NIM_ADD);
-  SetFlags(AfterCreation(Flags(), startsHidden, addMade, result != FALSE));
+  flags_ = AfterCreation(flags_, startsHidden, addMade, result != FALSE);
 
   // The balloon shows once; later adds and modifies carry an empty text.
   if (balloon) iconData.szInfo[0] = '\0';
@@ -138,7 +112,7 @@ BOOL CSystemTray::CreateTrayIcon(HWND parent, UINT callbackMessage, const char* 
 }
 
 BOOL CSystemTray::RemoveTrayIcon() {
-  const bool deleteMade = DeleteAttempted(Flags());
+  const bool deleteMade = DeleteAttempted(flags_);
   bool deleted = false;
   if (deleteMade) {
     const UINT saved = iconData.uFlags;
@@ -146,21 +120,21 @@ BOOL CSystemTray::RemoveTrayIcon() {
     deleted = CallShell(NIM_DELETE) != FALSE;
     iconData.uFlags = saved;
   }
-  SetFlags(AfterRemove(Flags(), deleteMade, deleted));
-  return removed ? TRUE : FALSE;
+  flags_ = AfterRemove(flags_, deleteMade, deleted);
+  return flags_.removed != 0 ? TRUE : FALSE;
 }
 
 BOOL CSystemTray::ReinstallTrayIcon() {
-  if (!ReaddAttempted(Flags())) return TRUE;
+  if (!ReaddAttempted(flags_)) return TRUE;
   const BOOL result = CallShell(NIM_ADD);
-  SetFlags(AfterReadd(Flags(), result != FALSE));
+  flags_ = AfterReadd(flags_, result != FALSE);
   return result;
 }
 
 BOOL CSystemTray::ChangeIcon(HICON icon) {
   if (icon == nullptr) return FALSE;
   iconData.hIcon = icon;
-  if (!IconChangeSent(Flags())) return TRUE;
+  if (!IconChangeSent(flags_)) return TRUE;
   const UINT saved = iconData.uFlags;
   iconData.uFlags = kIconModifyFields;
   const BOOL result = CallShell(NIM_MODIFY);

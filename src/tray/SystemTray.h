@@ -67,9 +67,9 @@ class CSystemTray : public ui::Window {
   BOOL EnableMenuCommand(UINT commandId, BOOL enabled);
 
   // Read-only views of the state.
-  BOOL Hidden() const { return hidden; }
-  BOOL Removed() const { return removed; }
-  BOOL AddPending() const { return addPending; }
+  BOOL Hidden() const { return flags_.hidden; }
+  BOOL Removed() const { return flags_.removed; }
+  BOOL AddPending() const { return flags_.addPending; }
   BOOL ExtendedShell() const { return extendedShell; }
   const NOTIFYICONDATAA& IconData() const { return iconData; }
   HMENU TrayMenu() const { return trayMenu; }
@@ -83,19 +83,15 @@ class CSystemTray : public ui::Window {
   LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
  private:
-  TrayFlags Flags() const;
-  void SetFlags(const TrayFlags& flags);
   BOOL CallShell(DWORD message);
 
-  BOOL hidden;
-  BOOL removed;
-  BOOL addPending;
-  BOOL extendedShell;
-  NOTIFYICONDATAA iconData;
-  UINT defaultItem;
-  BOOL defaultByPosition;
-  HWND commandWindow;
-  HMENU trayMenu;
+  TrayFlags flags_;
+  BOOL extendedShell = FALSE;
+  NOTIFYICONDATAA iconData = {};
+  UINT defaultItem = 0;
+  BOOL defaultByPosition = TRUE;
+  HWND commandWindow = nullptr;
+  HMENU trayMenu = nullptr;
 };
 
 }  // namespace tray
