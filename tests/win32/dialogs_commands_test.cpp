@@ -26,10 +26,11 @@
 
 namespace {
 
-using support::BoxCall;
+using support::CheckState;
 using support::ComboItems;
+using support::FieldText;
+using support::ListRow;
 using support::MemoryStore;
-using support::RecordBox;
 
 BOOL AcceptNotify(DWORD, NOTIFYICONDATAA*) {
   return TRUE;
@@ -54,31 +55,6 @@ void PostClick(ui::Dialog& dialog, int id) {
                  reinterpret_cast<LPARAM>(::GetDlgItem(dialog.Hwnd(), id)));
 }
 
-std::string FieldText(const ui::Dialog& dialog, int id) {
-  char buffer[64] = {};
-  ::GetDlgItemTextA(dialog.Hwnd(), id, buffer, sizeof buffer);
-  return buffer;
-}
-
-LRESULT CheckState(const ui::Dialog& dialog, int id) {
-  return ::SendMessageA(::GetDlgItem(dialog.Hwnd(), id), BM_GETCHECK, 0, 0);
-}
-
-std::vector<std::string> ListRow(HWND list, int row) {
-  std::vector<std::string> cells;
-  for (int k = 0; k < 6; ++k) {
-    char buffer[32] = {};
-    LVITEMA item = {};
-    item.iSubItem = k;
-    item.pszText = buffer;
-    item.cchTextMax = sizeof buffer;
-    ::SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row),
-                   reinterpret_cast<LPARAM>(&item));
-    cells.push_back(buffer);
-  }
-  return cells;
-}
-
 // Four steps with levels 100, 66, 33, 0. The last runs at 600 MHz and 1.350 V with dividers 3
 // and 6; the second at 1.1 V.
 sim::SimConfig FourSteps() {
@@ -98,9 +74,6 @@ class DialogCommandsTest : public ::testing::Test {
   void SetUp() override {
     ui::StartUp();
     tray::CSystemTray::SetShellNotify(&AcceptNotify);
-    support::Boxes().clear();
-    support::BoxAnswer() = IDOK;
-    ui::SetMessageBoxHook(&RecordBox);
     settings = support::DefaultSettings();
   }
 
@@ -108,7 +81,6 @@ class DialogCommandsTest : public ::testing::Test {
     ui::Dialog::SetInitHook(nullptr);
     g_script = nullptr;
     monitor.reset();
-    ui::SetMessageBoxHook(nullptr);
     ui::SetMainWindow(nullptr);
     tray::CSystemTray::SetShellNotify(nullptr);
     g_version = kWindowsXp;
@@ -147,6 +119,7 @@ class DialogCommandsTest : public ::testing::Test {
     return writes;
   }
 
+  support::BoxRecording boxes;
   sim::SimProcessor processor;
   sim::SimDriverPort port;
   sim::SimPci pci;
@@ -173,8 +146,8 @@ TEST_F(DialogCommandsTest, CpuInformationShowsTheTableAndTextsWithTheItemGreyed)
     rows = static_cast<int>(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
     last = ListRow(list, 3);
     second = ListRow(list, 1);
-    name = FieldText(d, IDC_CPU_NAME);
-    serial = FieldText(d, IDC_SERIAL_NUMBER);
+    name = FieldText(d.Hwnd(), IDC_CPU_NAME);
+    serial = FieldText(d.Hwnd(), IDC_SERIAL_NUMBER);
     PostClick(d, IDC_CPUINFO_OK);
   });
   EXPECT_TRUE(ran);
@@ -195,7 +168,7 @@ TEST_F(DialogCommandsTest, CpuInformationPolicyTextFollowsThePolicyAtOpening) {
   StartMonitor();
   std::string policy;
   auto readPolicy = [&](ui::Dialog& d) {
-    policy = FieldText(d, IDC_POLICY);
+    policy = FieldText(d.Hwnd(), IDC_POLICY);
     ::PostMessageA(d.Hwnd(), WM_CLOSE, 0, 0);
   };
   monitor->performancePolicy = FALSE;
@@ -218,10 +191,10 @@ TEST_F(DialogCommandsTest, PropertiesOpensWithTheSettingsAndOkRestartsSampling) 
   std::string interval;
   Command(ID_PROPERTIES, [&](ui::Dialog& d) {
     greyed = Greyed(ID_PROPERTIES);
-    states = {CheckState(d, IDC_ALWAYS_ON_TOP), CheckState(d, IDC_SPDSEN_ICON),
-              CheckState(d, IDC_ABOUT_BOX), CheckState(d, IDC_START_MIN),
-              CheckState(d, IDC_SHOW_MIN_MAX)};
-    interval = FieldText(d, IDC_INTERVAL);
+    states = {CheckState(d.Hwnd(), IDC_ALWAYS_ON_TOP), CheckState(d.Hwnd(), IDC_SPDSEN_ICON),
+              CheckState(d.Hwnd(), IDC_ABOUT_BOX), CheckState(d.Hwnd(), IDC_START_MIN),
+              CheckState(d.Hwnd(), IDC_SHOW_MIN_MAX)};
+    interval = FieldText(d.Hwnd(), IDC_INTERVAL);
     ::SetDlgItemTextA(d.Hwnd(), IDC_INTERVAL, "250");
     ::SendMessageA(::GetDlgItem(d.Hwnd(), IDC_SHOW_MIN_MAX), BM_CLICK, 0, 0);
     PostClick(d, IDC_PROPERTIES_OK);
@@ -294,7 +267,7 @@ TEST_F(DialogCommandsTest, PropertiesStoredFiveShowsUncheckedAndBecomesZero) {
   StartMonitor();
   LRESULT shown = -1;
   Command(ID_PROPERTIES, [&](ui::Dialog& d) {
-    shown = CheckState(d, IDC_SPDSEN_ICON);
+    shown = CheckState(d.Hwnd(), IDC_SPDSEN_ICON);
     PostClick(d, IDC_PROPERTIES_OK);
   });
   EXPECT_EQ(shown, BST_UNCHECKED);

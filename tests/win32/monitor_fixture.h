@@ -35,6 +35,8 @@ constexpr COLORREF kBlack = RGB(0, 0, 0);
 
 // ---- Settings in memory ----
 
+using support::BoxCall;
+using support::Boxes;
 using support::MemoryStore;
 
 inline const std::vector<std::string>& SixSettings() {
@@ -60,21 +62,10 @@ struct ShellOpenCall {
   int show;
 };
 
-struct BoxCall {
-  HWND owner;
-  std::string text;
-  std::string caption;
-  UINT type;
-  bool ownerVisible;
-};
-
 struct Recorder {
   std::vector<ShellCall> shell;
   std::vector<ShellOpenCall> opened;
   bool shellFails = false;
-  std::vector<BoxCall> boxes;
-  // Runs inside the box, before it is answered.
-  std::function<void(const BoxCall&)> onBox;
   std::vector<int> dialogs;
   // Runs at the end of every dialog's WM_INITDIALOG but the monitor window's own.
   std::function<void(ui::Dialog&)> onDialog;
@@ -84,8 +75,6 @@ struct Recorder {
   std::vector<std::string> events;
   std::vector<uint32_t> cpuidLeaves;
   std::vector<HWND> shown;
-  int nestedBoxes = 0;
-  int boxDepth = 0;
 };
 
 inline Recorder& Seen() {
@@ -107,17 +96,16 @@ inline HINSTANCE RecordShellOpen(HWND owner, const char* verb, const char* file,
   return reinterpret_cast<HINSTANCE>(SE_ERR_FNF);  // as if the page were missing
 }
 
+// The boxes themselves go to support's recorder; the event log only notes when one opened.
 inline int RecordBox(HWND owner, const char* text, const char* caption, UINT type) {
-  Recorder& seen = Seen();
-  BoxCall call{owner, text != nullptr ? text : "", caption != nullptr ? caption : "", type,
-               owner != nullptr && ::IsWindowVisible(owner) != FALSE};
-  seen.boxes.push_back(call);
-  seen.events.push_back("box");
-  if (seen.boxDepth > 0) ++seen.nestedBoxes;
-  ++seen.boxDepth;
-  if (seen.onBox) seen.onBox(call);
-  --seen.boxDepth;
-  return IDOK;
+  Seen().events.push_back("box");
+  return support::RecordBox(owner, text, caption, type);
+}
+
+// A fresh log for every seam, boxes included.
+inline void ForgetAll() {
+  Seen() = Recorder();
+  support::ResetBoxes();
 }
 
 inline void RecordDialog(ui::Dialog& dialog) {
@@ -244,7 +232,7 @@ inline bool IsGreyed(HMENU menu, UINT command) {
 class MonitorFixture : public ::testing::Test {
  protected:
   void SetUp() override {
-    Seen() = Recorder();
+    ForgetAll();
     Version() = VersionFields{2, 5, 1};
     ui::StartUp();
     tray::CSystemTray::SetShellNotify(&RecordShell);
@@ -270,7 +258,7 @@ class MonitorFixture : public ::testing::Test {
     ui::SetMessageBoxHook(nullptr);
     ui::Dialog::SetInitHook(nullptr);
     ui::SetMainWindow(nullptr);
-    Seen() = Recorder();
+    ForgetAll();
   }
 
   void UseProfile(sim::Profile profile) { UseConfig(sim::ProfileConfig(profile)); }
@@ -300,22 +288,13 @@ class MonitorFixture : public ::testing::Test {
     if (made) {
       // The first showing's paint would otherwise blank the chart in the middle of a test.
       ::UpdateWindow(Window());
-      Pump();
+      support::Pump();
     }
     return made;
   }
 
   HWND Window() const { return dialog != nullptr ? dialog->Hwnd() : nullptr; }
   HMENU Popup() const { return dialog->tray.Popup(); }
-
-  // Runs whatever is queued (paints, posted commands), but no timer can be due.
-  static void Pump() {
-    MSG message;
-    while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-      ::TranslateMessage(&message);
-      ::DispatchMessageA(&message);
-    }
-  }
 
   LRESULT Tick() { return ::SendMessageA(Window(), WM_TIMER, monitor::SampleTimer, 0); }
   void Ticks(int count) {

@@ -118,7 +118,7 @@ TEST_F(MonitorSampling, LimitReadOnlyWithShowMinMax) {
     EXPECT_EQ(last.request.low, 256u);
     EXPECT_EQ(last.request.high, 256u);
   }
-  EXPECT_TRUE(Seen().boxes.empty());
+  EXPECT_TRUE(Boxes().empty());
 }
 
 TEST_F(MonitorSampling, RefusedLimitReadShowsOneBoxWhileTicksGoOn) {
@@ -126,13 +126,13 @@ TEST_F(MonitorSampling, RefusedLimitReadShowsOneBoxWhileTicksGoOn) {
   ASSERT_TRUE(Open());
   RunStepFiveInsideAWindow();
   Ticks(3);
-  ASSERT_TRUE(Seen().boxes.empty());
+  ASSERT_TRUE(Boxes().empty());
   ASSERT_EQ(dialog->chartModel.upperLine[2].y, kUpperY);
 
   port->RefuseRegister(MsrScalingWindow);
   int nestedTicks = 0;
   int chartXInside = -1;
-  Seen().onBox = [&](const BoxCall&) {
+  support::WhileBoxOpen() = [&](const BoxCall&) {
     // The box's own message loop goes on delivering ticks; they fail too.
     for (int i = 0; i < 3; ++i) {
       ::SendMessageA(Window(), WM_TIMER, monitor::SampleTimer, 0);
@@ -143,9 +143,9 @@ TEST_F(MonitorSampling, RefusedLimitReadShowsOneBoxWhileTicksGoOn) {
   };
   Tick();
   EXPECT_EQ(nestedTicks, 3);
-  ASSERT_EQ(Seen().boxes.size(), 1u);
-  EXPECT_EQ(Seen().nestedBoxes, 0);
-  const BoxCall& box = Seen().boxes[0];
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(support::NestedBoxes(), 0);
+  const BoxCall& box = Boxes()[0];
   EXPECT_EQ(box.text, "Device does not support the requested API");
   EXPECT_EQ(box.caption, "Error");
   EXPECT_EQ(box.owner, Window());
@@ -159,12 +159,12 @@ TEST_F(MonitorSampling, RefusedLimitReadShowsOneBoxWhileTicksGoOn) {
   EXPECT_EQ(dialog->chartModel.lowerLine[6].y, kLowerY);
 
   // Not remembered: the next failing tick reports again.
-  Seen().onBox = nullptr;
+  support::WhileBoxOpen() = nullptr;
   Tick();
-  EXPECT_EQ(Seen().boxes.size(), 2u);
+  EXPECT_EQ(Boxes().size(), 2u);
   port->ClearFaults();
   Tick();
-  EXPECT_EQ(Seen().boxes.size(), 2u);
+  EXPECT_EQ(Boxes().size(), 2u);
 }
 
 TEST_F(MonitorSampling, TraceIsDrawnInCyanAtTheStepsHeight) {

@@ -82,8 +82,8 @@ class MonitorSetup : public MonitorFixture {
     EXPECT_EQ(dialog->ExitCode(), 1u);
     EXPECT_EQ(dialog->Result(), monitor::kSetupFailedResult);
     EXPECT_EQ(dialog->timerId, 0u);
-    ASSERT_EQ(Seen().boxes.size(), 1u);
-    const BoxCall& box = Seen().boxes[0];
+    ASSERT_EQ(Boxes().size(), 1u);
+    const BoxCall& box = Boxes()[0];
     EXPECT_EQ(box.text, text);
     EXPECT_EQ(box.caption, caption);
     EXPECT_EQ(box.type & 0xF, static_cast<UINT>(MB_OK));
@@ -110,7 +110,7 @@ TEST_F(MonitorSetup, StepRegisterProfileSendsTheRequestTableInOrder) {
   EXPECT_EQ(dialog->steps.frequencyMHz[0], 1000);
   EXPECT_EQ(dialog->steps.frequencyMHz[9], 400);
   EXPECT_EQ(dialog->ExitCode(), 0u);
-  EXPECT_TRUE(Seen().boxes.empty());
+  EXPECT_TRUE(Boxes().empty());
 }
 
 TEST_F(MonitorSetup, SweepProfileSendsTheSweepAndRestoresTheWindow) {
@@ -355,7 +355,7 @@ TEST_F(MonitorSetup, EveryRefusedStepRegisterRequestEndsSetUp) {
   const size_t total = StepRegisterRequests(9).size();
   for (uint32_t k = 1; k <= total; ++k) {
     SCOPED_TRACE("refused request " + std::to_string(k));
-    Seen() = Recorder();
+    ForgetAll();
     UseProfile(sim::Profile::Default);
     port->RefuseRequest(k);
     ExpectFailedSetUp("Device does not support the requested API", "Error");
@@ -368,7 +368,7 @@ TEST_F(MonitorSetup, EveryRefusedSweepRequestEndsSetUp) {
   const size_t total = SweepRequests(TenLevels(), 0, 100).size();
   for (uint32_t k = 1; k <= total; ++k) {
     SCOPED_TRACE("refused request " + std::to_string(k));
-    Seen() = Recorder();
+    ForgetAll();
     UseProfile(sim::Profile::SweepOnly);
     port->RefuseRequest(k);
     ExpectFailedSetUp("Device does not support the requested API", "Error");
@@ -383,18 +383,18 @@ TEST_F(MonitorSetup, OpenFailureTextsDependOnTheError) {
   port->FailOpen(50);
   ExpectFailedSetUp("Unable to open VxD, \n device does not support DeviceIOCTL\n", name);
 
-  Seen() = Recorder();
+  ForgetAll();
   UseProfile(sim::Profile::Default);
   port->FailOpen(2);
   ExpectFailedSetUp("Unable to open VxD, Error code: 2\n", name);
 
-  Seen() = Recorder();
+  ForgetAll();
   UseProfile(sim::Profile::Default);
   port->FailOpen(0x1F);
   ExpectFailedSetUp("Unable to open VxD, Error code: 1f\n", name);
   EXPECT_EQ(port->RequestCount(), 0u);
 
-  Seen() = Recorder();
+  ForgetAll();
   UseProfile(sim::Profile::Default);
   port->FailOpen(0xC0000022);
   ExpectFailedSetUp("Unable to open VxD, Error code: c0000022\n", name);
@@ -416,10 +416,10 @@ TEST_F(MonitorSetup, FailureWhileStartingMinimisedIsNeverShownEither) {
 TEST_F(MonitorSetup, VaristepAbsentKeepsTheWindowUpWithoutData) {
   UseProfile(sim::Profile::VaristepAbsent);
   ASSERT_TRUE(Open());
-  ASSERT_EQ(Seen().boxes.size(), 1u);
-  EXPECT_EQ(Seen().boxes[0].text, "Varistep is absent from your system.");
-  EXPECT_EQ(Seen().boxes[0].caption, "Checking for Varistep on your system?");
-  EXPECT_EQ(Seen().boxes[0].owner, Window());
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(Boxes()[0].text, "Varistep is absent from your system.");
+  EXPECT_EQ(Boxes()[0].caption, "Checking for Varistep on your system?");
+  EXPECT_EQ(Boxes()[0].owner, Window());
   EXPECT_TRUE(dialog->HasWindow());
   EXPECT_TRUE(::IsWindowVisible(Window()));
   EXPECT_EQ(dialog->Result(), 0);
@@ -513,8 +513,8 @@ TEST_F(MonitorSettings, SetUpFailureEndsTheRunWithStatusOneAndWritesNothingBack)
   EXPECT_FALSE(WasShown(window));
   EXPECT_FALSE(::IsWindow(window));
   EXPECT_TRUE(store.writes.empty());
-  ASSERT_EQ(Seen().boxes.size(), 1u);
-  EXPECT_EQ(Seen().boxes[0].text, "A Corvalith CPU was not found.");
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(Boxes()[0].text, "A Corvalith CPU was not found.");
 }
 
 HWND g_runWindow = nullptr;

@@ -163,13 +163,13 @@ TEST_F(ReliabilityRegistry, WrongShapesAreReplacedByWellFormedDefaultsThroughARu
   for (const Stored& shape : WrongShapes()) {
     SCOPED_TRACE(shape.what);
     DeleteKeys();
-    Seen() = Recorder();
+    ForgetAll();
     UseProfile(sim::Profile::Default);
     for (const char* name : kSevenValues) SetRaw(SettingsPath(), name, shape);
     app::RegistryStore registry(kCompany, kApplication);
     ui::AppSettings seen;
     EXPECT_EQ(RunAndClose(registry, &seen), 0);
-    EXPECT_TRUE(Seen().boxes.empty());
+    EXPECT_TRUE(Boxes().empty());
     // Ran with the defaults: Advanced reads as 0, the others as a fresh installation's.
     EXPECT_EQ(seen.Advanced, 0);
     EXPECT_EQ(seen.Timer, 100);
@@ -239,7 +239,7 @@ TEST_F(ReliabilityRegistry, ReadOnlySettingsKeyRunsOnDefaultsWithoutComplaint) {
   registry.WriteInt("Settings", "Timer", 999);
   ui::AppSettings seen;
   EXPECT_EQ(RunAndClose(registry, &seen), 0);
-  EXPECT_TRUE(Seen().boxes.empty());
+  EXPECT_TRUE(Boxes().empty());
   EXPECT_EQ(seen.Timer, 100);
   EXPECT_EQ(seen.AlwaysOnTop, 1);
   // Nothing changed behind the lock.
