@@ -154,34 +154,26 @@ TEST_F(CpuInfoDialogTest, EachTextGoesIntoItsOwnField) {
 
 TEST_F(CpuInfoDialogTest, TheOkButtonEnterEscapeAndTheCloseBoxEndIt) {
   StepTable table = FourSteps();
-  {
+  const char* const ways[] = {"OK button", "Enter", "Escape", "close box"};
+  for (int way = 0; way < 4; ++way) {
+    SCOPED_TRACE(ways[way]);
     CpuInfoDialog dialog(table);
     ASSERT_TRUE(dialog.Create());
-    ::SendMessageA(::GetDlgItem(dialog.Hwnd(), IDC_CPUINFO_OK), BM_CLICK, 0, 0);
-    EXPECT_FALSE(dialog.HasWindow());
-    EXPECT_EQ(dialog.Result(), IDOK);
-  }
-  {
-    CpuInfoDialog dialog(table);
-    ASSERT_TRUE(dialog.Create());
-    MSG enter = {dialog.Hwnd(), WM_KEYDOWN, VK_RETURN, 0, 0, {0, 0}};
-    ::IsDialogMessageA(dialog.Hwnd(), &enter);
-    EXPECT_FALSE(dialog.HasWindow());
-    EXPECT_EQ(dialog.Result(), IDOK);
-  }
-  {
-    CpuInfoDialog dialog(table);
-    ASSERT_TRUE(dialog.Create());
-    MSG escape = {dialog.Hwnd(), WM_KEYDOWN, VK_ESCAPE, 0, 0, {0, 0}};
-    ::IsDialogMessageA(dialog.Hwnd(), &escape);
-    EXPECT_EQ(dialog.Result(), IDCANCEL);
-  }
-  {
-    CpuInfoDialog dialog(table);
-    ASSERT_TRUE(dialog.Create());
-    ::SendMessageA(dialog.Hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
-    support::Pump();  // the close box's IDCANCEL
-    EXPECT_EQ(dialog.Result(), IDCANCEL);
+    MSG key = {dialog.Hwnd(), WM_KEYDOWN, way == 1 ? WPARAM{VK_RETURN} : WPARAM{VK_ESCAPE}, 0, 0,
+               {0, 0}};
+    if (way == 0) {
+      ::SendMessageA(::GetDlgItem(dialog.Hwnd(), IDC_CPUINFO_OK), BM_CLICK, 0, 0);
+    } else if (way == 3) {
+      ::SendMessageA(dialog.Hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
+      support::Pump();  // the close box's IDCANCEL
+    } else {
+      ::IsDialogMessageA(dialog.Hwnd(), &key);
+    }
+    // The confirming ways also take the window away at once.
+    if (way < 2) {
+      EXPECT_FALSE(dialog.HasWindow());
+    }
+    EXPECT_EQ(dialog.Result(), way < 2 ? IDOK : IDCANCEL);
   }
 }
 
