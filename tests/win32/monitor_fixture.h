@@ -310,6 +310,16 @@ class MonitorFixture : public ::testing::Test {
   // Pins the simulated processor to the step with this level (both window words = level).
   void PinLevel(uint32_t level) { processor->WriteMsr(MsrScalingWindow, level, level); }
 
+  // The processor runs step 5 inside the scaling window 22..89.
+  void RunStepFiveInsideAWindow() {
+    PinLevel(44);
+    processor->WriteMsr(MsrScalingWindow, 22, 89);
+    ASSERT_EQ(processor->CurrentStep(), 5);
+  }
+
+  int ChartWidth() const { return dialog->chartModel.chartWidth; }
+  int ChartHeight() const { return dialog->chartModel.chartRect.bottom; }
+
   COLORREF Pixel(int x, int y) const { return ::GetPixel(dialog->painter.chartDC, x, y); }
   int CountColour(COLORREF colour, int left, int top, int right, int bottom) const {
     int count = 0;
@@ -327,12 +337,25 @@ class MonitorFixture : public ::testing::Test {
     return checked;
   }
 
-  size_t ShellCount(DWORD message) const {
+  // Shell calls of one kind, from the given one on.
+  static size_t ShellCount(DWORD message, size_t from = 0) {
     size_t count = 0;
-    for (const ShellCall& call : Seen().shell) {
-      if (call.message == message) ++count;
+    for (size_t i = from; i < Seen().shell.size(); ++i) {
+      if (Seen().shell[i].message == message) ++count;
     }
     return count;
+  }
+
+  // The one box a failed set-up shows: OK only, over a window that was never shown.
+  static void ExpectSetUpBox(const std::string& text, const std::string& caption) {
+    ASSERT_EQ(Boxes().size(), 1u);
+    const BoxCall& box = Boxes()[0];
+    EXPECT_EQ(box.text, text);
+    EXPECT_EQ(box.caption, caption);
+    EXPECT_EQ(box.type & 0xF, static_cast<UINT>(MB_OK));
+    EXPECT_FALSE(box.ownerVisible);
+    EXPECT_FALSE(box.owner != nullptr && WasShown(box.owner));
+    EXPECT_EQ(support::NestedBoxes(), 0);
   }
 
   static HICON SpeedIcon(int id) {

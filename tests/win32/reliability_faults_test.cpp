@@ -77,12 +77,7 @@ class ReliabilityFaults : public MonitorFixture {
 
   // Icons added and not taken back by the end of the run.
   static int IconsLeft() {
-    int left = 0;
-    for (const ShellCall& call : Seen().shell) {
-      if (call.message == NIM_ADD) ++left;
-      if (call.message == NIM_DELETE) --left;
-    }
-    return left;
+    return static_cast<int>(ShellCount(NIM_ADD)) - static_cast<int>(ShellCount(NIM_DELETE));
   }
 
   static bool MutexIsFree() {
@@ -97,14 +92,7 @@ class ReliabilityFaults : public MonitorFixture {
   void ExpectSetUpFailure(int status, const std::string& text, const std::string& caption) {
     EXPECT_EQ(status, 1);
     EXPECT_FALSE(monitorSetUp);
-    ASSERT_EQ(Boxes().size(), 1u);
-    const BoxCall& box = Boxes()[0];
-    EXPECT_EQ(box.text, text);
-    EXPECT_EQ(box.caption, caption);
-    EXPECT_EQ(box.type & 0xF, static_cast<UINT>(MB_OK));
-    EXPECT_FALSE(box.ownerVisible);
-    EXPECT_FALSE(box.owner != nullptr && WasShown(box.owner));
-    EXPECT_EQ(support::NestedBoxes(), 0);
+    ASSERT_NO_FATAL_FAILURE(ExpectSetUpBox(text, caption));
     EXPECT_EQ(IconsLeft(), 0);
     ASSERT_FALSE(Seen().shell.empty());
     EXPECT_EQ(Seen().shell.back().message, static_cast<DWORD>(NIM_DELETE));
