@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -13,6 +14,10 @@
 
 #ifdef _WIN32
 #include <windows.h>
+
+#include <commctrl.h>
+
+#include "ui/App.h"
 #endif
 
 namespace support {
@@ -68,6 +73,7 @@ struct BoxCall {
   std::string text;
   std::string caption;
   UINT type;
+  bool ownerVisible;
 };
 
 inline std::vector<BoxCall>& Boxes() {
@@ -80,10 +86,82 @@ inline int& BoxAnswer() {
   return answer;
 }
 
+// Runs inside the box, before it is answered: whatever the box's own loop would deliver.
+inline std::function<void(const BoxCall&)>& WhileBoxOpen() {
+  static std::function<void(const BoxCall&)> hook;
+  return hook;
+}
+
+// Boxes opened while another one was still open.
+inline int& NestedBoxes() {
+  static int nested = 0;
+  return nested;
+}
+
 // A message-box hook for ui::SetMessageBoxHook.
 inline int RecordBox(HWND owner, const char* text, const char* caption, UINT type) {
-  Boxes().push_back({owner, text != nullptr ? text : "", caption != nullptr ? caption : "", type});
+  static int depth = 0;
+  Boxes().push_back({owner, text != nullptr ? text : "", caption != nullptr ? caption : "", type,
+                     owner != nullptr && ::IsWindowVisible(owner) != FALSE});
+  const BoxCall call = Boxes().back();  // the hook may add boxes of its own
+  if (depth > 0) ++NestedBoxes();
+  ++depth;
+  if (WhileBoxOpen()) WhileBoxOpen()(call);
+  --depth;
   return BoxAnswer();
+}
+
+// No box recorded, every box answered OK, nothing run inside one.
+inline void ResetBoxes() {
+  Boxes().clear();
+  BoxAnswer() = IDOK;
+  WhileBoxOpen() = nullptr;
+  NestedBoxes() = 0;
+}
+
+// Records every box the program asks for while it lives.
+struct BoxRecording {
+  BoxRecording() {
+    ResetBoxes();
+    ui::SetMessageBoxHook(&RecordBox);
+  }
+  ~BoxRecording() { ui::SetMessageBoxHook(nullptr); }
+};
+
+// Delivers everything posted to this thread's windows, so posted follow-ups have run.
+inline void Pump() {
+  MSG message;
+  while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    ::TranslateMessage(&message);
+    ::DispatchMessageA(&message);
+  }
+}
+
+// A control's text, and a check box's state, by the control's id in a dialog.
+inline std::string FieldText(HWND dialog, int id) {
+  char buffer[256] = {};
+  ::GetDlgItemTextA(dialog, id, buffer, sizeof buffer);
+  return buffer;
+}
+
+inline LRESULT CheckState(HWND dialog, int id) {
+  return ::SendMessageA(::GetDlgItem(dialog, id), BM_GETCHECK, 0, 0);
+}
+
+// The six cells of a step list's row.
+inline std::vector<std::string> ListRow(HWND list, int row) {
+  std::vector<std::string> cells;
+  for (int k = 0; k < 6; ++k) {
+    char buffer[64] = {};
+    LVITEMA item = {};
+    item.iSubItem = k;
+    item.pszText = buffer;
+    item.cchTextMax = sizeof buffer;
+    ::SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row),
+                   reinterpret_cast<LPARAM>(&item));
+    cells.push_back(buffer);
+  }
+  return cells;
 }
 
 // The texts of a combo box's list, in order.

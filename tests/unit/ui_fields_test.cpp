@@ -4,81 +4,61 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 namespace {
 
-// Parses text; returns true and the value when accepted. A rejected text must leave the value
+// Whether the text is accepted, and the value it leaves. A rejected text must leave the value
 // untouched, so the sentinel shows through.
-bool Parse(const std::string& text, uint32_t& value) {
-  value = 12345;
-  return ui::ParseUnsignedField(text.c_str(), value);
+using Parsed = std::pair<bool, uint32_t>;
+Parsed Parse(const std::string& text) {
+  uint32_t value = 12345;
+  const bool accepted = ui::ParseUnsignedField(text.c_str(), value);
+  return {accepted, value};
 }
 
 TEST(ParseUnsignedField, AcceptsANumberWithBlanksAndTabsAround) {
-  uint32_t value = 0;
-  EXPECT_TRUE(Parse("250", value));
-  EXPECT_EQ(value, 250u);
-  EXPECT_TRUE(Parse("   100  ", value));
-  EXPECT_EQ(value, 100u);
-  EXPECT_TRUE(Parse("\t 42\t", value));
-  EXPECT_EQ(value, 42u);
-  EXPECT_TRUE(Parse("+7", value));
-  EXPECT_EQ(value, 7u);
-  EXPECT_TRUE(Parse("  +10000 ", value));
-  EXPECT_EQ(value, 10000u);
-  EXPECT_TRUE(Parse("007", value));
-  EXPECT_EQ(value, 7u);
+  EXPECT_EQ(Parse("250"), Parsed(true, 250u));
+  EXPECT_EQ(Parse("   100  "), Parsed(true, 100u));
+  EXPECT_EQ(Parse("\t 42\t"), Parsed(true, 42u));
+  EXPECT_EQ(Parse("+7"), Parsed(true, 7u));
+  EXPECT_EQ(Parse("  +10000 "), Parsed(true, 10000u));
+  EXPECT_EQ(Parse("007"), Parsed(true, 7u));
 }
 
 TEST(ParseUnsignedField, AcceptsZeroOnlyWhenTypedAsADigit) {
-  uint32_t value = 0;
-  EXPECT_TRUE(Parse("0", value));
-  EXPECT_EQ(value, 0u);
-  EXPECT_TRUE(Parse("00", value));
-  EXPECT_EQ(value, 0u);
-  EXPECT_TRUE(Parse(" 0 ", value));
-  EXPECT_EQ(value, 0u);
+  EXPECT_EQ(Parse("0"), Parsed(true, 0u));
+  EXPECT_EQ(Parse("00"), Parsed(true, 0u));
+  EXPECT_EQ(Parse(" 0 "), Parsed(true, 0u));
   // A plus sign comes before the digit, so the zero does not start the text.
-  EXPECT_FALSE(Parse("+0", value));
-  EXPECT_EQ(value, 12345u);
+  EXPECT_EQ(Parse("+0"), Parsed(false, 12345u));
 }
 
 TEST(ParseUnsignedField, RejectsSignsLettersAndEmptyText) {
   uint32_t value = 0;
   for (const char* text : {"", "   ", "\t", "-5", "-0", " -1", "250ms", "ms250", "1 2", "+", "+-3",
                            "0x10", "12.5", "1e3", "5\n"}) {
-    EXPECT_FALSE(Parse(text, value)) << '"' << text << '"';
-    EXPECT_EQ(value, 12345u) << '"' << text << '"';
+    EXPECT_EQ(Parse(text), Parsed(false, 12345u)) << '"' << text << '"';
   }
   EXPECT_FALSE(ui::ParseUnsignedField(nullptr, value));
 }
 
 TEST(ParseUnsignedField, NumbersBeyond32BitsReadAsTheLargestValue) {
-  uint32_t value = 0;
-  EXPECT_TRUE(Parse("4294967295", value));
-  EXPECT_EQ(value, 4294967295u);
-  EXPECT_TRUE(Parse("4294967296", value));
-  EXPECT_EQ(value, 4294967295u);
-  EXPECT_TRUE(Parse("99999999999999999999", value));
-  EXPECT_EQ(value, 4294967295u);
-  EXPECT_TRUE(Parse("2147483648", value));
-  EXPECT_EQ(value, 2147483648u);
+  EXPECT_EQ(Parse("4294967295"), Parsed(true, 4294967295u));
+  EXPECT_EQ(Parse("4294967296"), Parsed(true, 4294967295u));
+  EXPECT_EQ(Parse("99999999999999999999"), Parsed(true, 4294967295u));
+  EXPECT_EQ(Parse("2147483648"), Parsed(true, 2147483648u));
 }
 
 TEST(ParseUnsignedField, ReadsOnlyTheFirst31Characters) {
-  uint32_t value = 0;
   // Whatever follows the 31st character is never looked at.
-  EXPECT_TRUE(Parse("5" + std::string(30, ' ') + "junk", value));
-  EXPECT_EQ(value, 5u);
-  EXPECT_TRUE(Parse(std::string(40, '9'), value));
-  EXPECT_EQ(value, 4294967295u);
+  EXPECT_EQ(Parse("5" + std::string(30, ' ') + "junk"), Parsed(true, 5u));
+  EXPECT_EQ(Parse(std::string(40, '9')), Parsed(true, 4294967295u));
   // Blanks filling the first 31 characters leave no number.
-  EXPECT_FALSE(Parse(std::string(31, ' ') + "5", value));
-  EXPECT_EQ(value, 12345u);
+  EXPECT_EQ(Parse(std::string(31, ' ') + "5"), Parsed(false, 12345u));
   // The 31st character still counts.
-  EXPECT_FALSE(Parse(std::string(30, ' ') + "x", value));
-  EXPECT_TRUE(Parse(std::string(30, ' ') + "8", value));
-  EXPECT_EQ(value, 8u);
+  EXPECT_FALSE(Parse(std::string(30, ' ') + "x").first);
+  EXPECT_EQ(Parse(std::string(30, ' ') + "8"), Parsed(true, 8u));
 }
 
 TEST(CheckValue, ShowsOnlyZeroOneOrTwoAndReadsBackOneOrZero) {

@@ -1,160 +1,19 @@
-// The three dialog commands of a real monitor window, set up on the simulated processor: what
-// each hands its dialog, the greyed menu item while the dialog runs, and what OK and Cancel do to
-// the settings, the sampling timer, the window's z-order and the scaling-window register.
-#include <windows.h>
-
+// The CPU Information and Properties commands of a real monitor window: what each hands its
+// dialog, the greyed menu item while the dialog runs, and what OK and Cancel do to the settings,
+// the sampling timer and the window's z-order.
 #include <commctrl.h>
-#include <gtest/gtest.h>
 
-#include <functional>
-#include <map>
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "ui/Settings.h"
-#include "monitor/MonitorDialog.h"
-#include "processor/MsrRequest.h"
-#include "resources/resource.h"
-#include "sim/SimDriverPort.h"
-#include "sim/SimProcessor.h"
-#include "tray/SystemTray.h"
-#include "ui/App.h"
-#include "ui/Dialog.h"
-#include "ui/StartUp.h"
-#include "support/TestSupport.h"
+#include "dialogs_commands_fixture.h"
 
 namespace {
 
-using support::BoxCall;
-using support::ComboItems;
-using support::MemoryStore;
-using support::RecordBox;
-
-BOOL AcceptNotify(DWORD, NOTIFYICONDATAA*) {
-  return TRUE;
-}
-
-VersionFields g_version = {2, 5, 1};
-VersionFields TestVersion() {
-  return g_version;
-}
-constexpr VersionFields kWindowsXp = {2, 5, 1};
-constexpr VersionFields kWindows2000 = {2, 5, 0};
-
-// What the test does inside a command's dialog once it is set up.
-std::function<void(ui::Dialog&)> g_script;
-void RunScript(ui::Dialog& dialog) {
-  if (g_script) g_script(dialog);
-}
-
-// A press of a button, delivered by the dialog's own loop once it runs.
-void PostClick(ui::Dialog& dialog, int id) {
-  ::PostMessageA(dialog.Hwnd(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(::GetDlgItem(dialog.Hwnd(), id)));
-}
-
-std::string FieldText(const ui::Dialog& dialog, int id) {
-  char buffer[64] = {};
-  ::GetDlgItemTextA(dialog.Hwnd(), id, buffer, sizeof buffer);
-  return buffer;
-}
-
-LRESULT CheckState(const ui::Dialog& dialog, int id) {
-  return ::SendMessageA(::GetDlgItem(dialog.Hwnd(), id), BM_GETCHECK, 0, 0);
-}
-
-std::vector<std::string> ListRow(HWND list, int row) {
-  std::vector<std::string> cells;
-  for (int k = 0; k < 6; ++k) {
-    char buffer[32] = {};
-    LVITEMA item = {};
-    item.iSubItem = k;
-    item.pszText = buffer;
-    item.cchTextMax = sizeof buffer;
-    ::SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row),
-                   reinterpret_cast<LPARAM>(&item));
-    cells.push_back(buffer);
-  }
-  return cells;
-}
-
-// Four steps with levels 100, 66, 33, 0. The last runs at 600 MHz and 1.350 V with dividers 3
-// and 6; the second at 1.1 V.
-sim::SimConfig FourSteps() {
-  sim::SimConfig c = sim::ProfileConfig(sim::Profile::Default);
-  c.steps = {
-      {100, 1000, 1600, 5, 10}, {66, 866, 1100, 4, 9}, {33, 733, 1400, 4, 8}, {0, 600, 1350, 3, 6}};
-  c.reportedLastStep = 3;
-  c.windowLower = 0;
-  c.windowUpper = 100;
-  return c;
-}
-
-class DialogCommandsTest : public ::testing::Test {
- protected:
-  DialogCommandsTest() : processor(FourSteps()), port(processor), pci(processor) {}
-
-  void SetUp() override {
-    ui::StartUp();
-    tray::CSystemTray::SetShellNotify(&AcceptNotify);
-    support::Boxes().clear();
-    support::BoxAnswer() = IDOK;
-    ui::SetMessageBoxHook(&RecordBox);
-    settings = support::DefaultSettings();
-  }
-
-  void TearDown() override {
-    ui::Dialog::SetInitHook(nullptr);
-    g_script = nullptr;
-    monitor.reset();
-    ui::SetMessageBoxHook(nullptr);
-    ui::SetMainWindow(nullptr);
-    tray::CSystemTray::SetShellNotify(nullptr);
-    g_version = kWindowsXp;
-  }
-
-  void StartMonitor(VersionFields version = kWindowsXp) {
-    g_version = version;
-    platform = {&processor, &port, &pci, nullptr, &TestVersion};
-    monitor = std::make_unique<monitor::MonitorDialog>(settings, store, platform);
-    ASSERT_TRUE(monitor->Create());
-    ASSERT_EQ(monitor->ExitCode(), 0u);
-    ASSERT_EQ(monitor->steps.lastStep, 3);
-    ASSERT_TRUE(support::Boxes().empty());
-  }
-
-  // Runs a command of the monitor window; `script` acts inside the dialog it opens.
-  void Command(UINT id, std::function<void(ui::Dialog&)> script) {
-    g_script = std::move(script);
-    ui::Dialog::SetInitHook(&RunScript);
-    ::SendMessageA(monitor->Hwnd(), WM_COMMAND, id, 0);
-    ui::Dialog::SetInitHook(nullptr);
-    g_script = nullptr;
-  }
-
-  bool Greyed(UINT id) const {
-    return (::GetMenuState(monitor->tray.TrayMenu(), id, MF_BYCOMMAND) & MF_GRAYED) != 0;
-  }
-
-  // Writes of the scaling-window register the driver saw.
-  std::vector<MsrRequest> WindowWrites() const {
-    std::vector<MsrRequest> writes;
-    for (const auto& logged : port.Log()) {
-      if (!logged.isRead && logged.request.msr == MsrScalingWindow)
-        writes.push_back(logged.request);
-    }
-    return writes;
-  }
-
-  sim::SimProcessor processor;
-  sim::SimDriverPort port;
-  sim::SimPci pci;
-  MemoryStore store;
-  ui::AppSettings settings;
-  monitor::ProcessorPlatform platform = {};
-  std::unique_ptr<monitor::MonitorDialog> monitor;
-};
+using namespace dialogs_commands_test;
+using support::CheckState;
+using support::FieldText;
+using support::ListRow;
 
 // ---- CPU Information ----
 
@@ -173,8 +32,8 @@ TEST_F(DialogCommandsTest, CpuInformationShowsTheTableAndTextsWithTheItemGreyed)
     rows = static_cast<int>(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
     last = ListRow(list, 3);
     second = ListRow(list, 1);
-    name = FieldText(d, IDC_CPU_NAME);
-    serial = FieldText(d, IDC_SERIAL_NUMBER);
+    name = FieldText(d.Hwnd(), IDC_CPU_NAME);
+    serial = FieldText(d.Hwnd(), IDC_SERIAL_NUMBER);
     PostClick(d, IDC_CPUINFO_OK);
   });
   EXPECT_TRUE(ran);
@@ -195,7 +54,7 @@ TEST_F(DialogCommandsTest, CpuInformationPolicyTextFollowsThePolicyAtOpening) {
   StartMonitor();
   std::string policy;
   auto readPolicy = [&](ui::Dialog& d) {
-    policy = FieldText(d, IDC_POLICY);
+    policy = FieldText(d.Hwnd(), IDC_POLICY);
     ::PostMessageA(d.Hwnd(), WM_CLOSE, 0, 0);
   };
   monitor->performancePolicy = FALSE;
@@ -218,10 +77,10 @@ TEST_F(DialogCommandsTest, PropertiesOpensWithTheSettingsAndOkRestartsSampling) 
   std::string interval;
   Command(ID_PROPERTIES, [&](ui::Dialog& d) {
     greyed = Greyed(ID_PROPERTIES);
-    states = {CheckState(d, IDC_ALWAYS_ON_TOP), CheckState(d, IDC_SPDSEN_ICON),
-              CheckState(d, IDC_ABOUT_BOX), CheckState(d, IDC_START_MIN),
-              CheckState(d, IDC_SHOW_MIN_MAX)};
-    interval = FieldText(d, IDC_INTERVAL);
+    states = {CheckState(d.Hwnd(), IDC_ALWAYS_ON_TOP), CheckState(d.Hwnd(), IDC_SPDSEN_ICON),
+              CheckState(d.Hwnd(), IDC_ABOUT_BOX), CheckState(d.Hwnd(), IDC_START_MIN),
+              CheckState(d.Hwnd(), IDC_SHOW_MIN_MAX)};
+    interval = FieldText(d.Hwnd(), IDC_INTERVAL);
     ::SetDlgItemTextA(d.Hwnd(), IDC_INTERVAL, "250");
     ::SendMessageA(::GetDlgItem(d.Hwnd(), IDC_SHOW_MIN_MAX), BM_CLICK, 0, 0);
     PostClick(d, IDC_PROPERTIES_OK);
@@ -294,7 +153,7 @@ TEST_F(DialogCommandsTest, PropertiesStoredFiveShowsUncheckedAndBecomesZero) {
   StartMonitor();
   LRESULT shown = -1;
   Command(ID_PROPERTIES, [&](ui::Dialog& d) {
-    shown = CheckState(d, IDC_SPDSEN_ICON);
+    shown = CheckState(d.Hwnd(), IDC_SPDSEN_ICON);
     PostClick(d, IDC_PROPERTIES_OK);
   });
   EXPECT_EQ(shown, BST_UNCHECKED);
@@ -328,132 +187,6 @@ TEST_F(DialogCommandsTest, PropertiesRefusedTextKeepsTheDialogOpenAndCancelChang
   EXPECT_EQ(monitor->timerId, timerBefore);
   EXPECT_EQ(monitor->chartModel.chartX, 3);
   EXPECT_FALSE(Greyed(ID_PROPERTIES));
-}
-
-// ---- Manual Selection ----
-
-TEST_F(DialogCommandsTest, ManualSelectionListsTheStepsAndCancelLeavesEverything) {
-  StartMonitor();
-  ASSERT_EQ(monitor->steps.maxStep, 0);
-  ASSERT_EQ(monitor->steps.minStep, 3);
-  const size_t requestsBefore = port.Log().size();
-  bool greyed = false;
-  std::vector<std::string> maxItems, minItems;
-  int maxShown = -2, minShown = -2;
-  Command(ID_MANUAL_SELECTION, [&](ui::Dialog& d) {
-    greyed = Greyed(ID_MANUAL_SELECTION);
-    HWND maxCombo = ::GetDlgItem(d.Hwnd(), IDC_MAX_COMBO);
-    HWND minCombo = ::GetDlgItem(d.Hwnd(), IDC_MIN_COMBO);
-    maxItems = ComboItems(maxCombo);
-    minItems = ComboItems(minCombo);
-    maxShown = static_cast<int>(::SendMessageA(maxCombo, CB_GETCURSEL, 0, 0));
-    minShown = static_cast<int>(::SendMessageA(minCombo, CB_GETCURSEL, 0, 0));
-    ::SendMessageA(::GetDlgItem(d.Hwnd(), IDC_LOCK_MIN), BM_CLICK, 0, 0);
-    PostClick(d, IDCANCEL);
-  });
-  const std::vector<std::string> steps = {"1000MHz", "866MHz", "733MHz", "600MHz"};
-  EXPECT_TRUE(greyed);
-  EXPECT_EQ(maxItems, steps);
-  EXPECT_EQ(minItems, steps);
-  EXPECT_EQ(maxShown, 0);
-  EXPECT_EQ(minShown, 3);
-  EXPECT_EQ(monitor->steps.maxStep, 0);
-  EXPECT_EQ(monitor->steps.minStep, 3);
-  EXPECT_TRUE(support::Boxes().empty());
-  EXPECT_FALSE(Greyed(ID_MANUAL_SELECTION));
-  // No request of any kind went to the register; sampling is off (ShowMinMax 0).
-  for (size_t i = requestsBefore; i < port.Log().size(); ++i) {
-    EXPECT_NE(port.Log()[i].request.msr, MsrScalingWindow);
-  }
-}
-
-TEST_F(DialogCommandsTest, ManualSelectionOkOnXpShowsTheNoticeThenWrites) {
-  StartMonitor(kWindowsXp);
-  support::BoxAnswer() = IDCANCEL;  // the answer is not consulted
-  Command(ID_MANUAL_SELECTION, [&](ui::Dialog& d) {
-    HWND minCombo = ::GetDlgItem(d.Hwnd(), IDC_MIN_COMBO);
-    ::SendMessageA(minCombo, CB_SETCURSEL, 2, 0);
-    ::SendMessageA(::GetDlgItem(d.Hwnd(), IDC_MAX_COMBO), CB_SETCURSEL, 1, 0);
-    PostClick(d, IDOK);
-  });
-  ASSERT_EQ(support::Boxes().size(), 1u);
-  EXPECT_EQ(support::Boxes()[0].owner, monitor->Hwnd());
-  EXPECT_EQ(support::Boxes()[0].text,
-            "In order to change the Varistep minimum or maximum setting,\n"
-            "you must first change the Power Scheme to 'Always On'\n"
-            "using the 'Power Options' Control Panel.\n\n");
-  EXPECT_EQ(support::Boxes()[0].caption, "Notice for Windows XP Users");
-  EXPECT_EQ(support::Boxes()[0].type, static_cast<UINT>(MB_OKCANCEL));
-  EXPECT_EQ(monitor->steps.maxStep, 1);
-  EXPECT_EQ(monitor->steps.minStep, 2);
-  std::vector<MsrRequest> writes = WindowWrites();
-  ASSERT_EQ(writes.size(), 1u);
-  EXPECT_EQ(writes[0].low, 33u);   // the lower limit's level
-  EXPECT_EQ(writes[0].high, 66u);  // the upper limit's level
-  EXPECT_EQ(processor.WindowLower(), 33u);
-  EXPECT_EQ(processor.WindowUpper(), 66u);
-  EXPECT_FALSE(Greyed(ID_MANUAL_SELECTION));
-}
-
-TEST_F(DialogCommandsTest, ManualSelectionOkElsewhereWritesWithoutANotice) {
-  StartMonitor(kWindows2000);
-  // First lock onto the lowest step, then back to the full window: low = 0, high = 100.
-  Command(ID_MANUAL_SELECTION, [&](ui::Dialog& d) {
-    ::SendMessageA(::GetDlgItem(d.Hwnd(), IDC_LOCK_MIN), BM_CLICK, 0, 0);
-    PostClick(d, IDOK);
-  });
-  EXPECT_EQ(monitor->steps.maxStep, 3);
-  EXPECT_EQ(monitor->steps.minStep, 3);
-  Command(ID_MANUAL_SELECTION, [&](ui::Dialog& d) {
-    ::SendMessageA(::GetDlgItem(d.Hwnd(), IDC_MAX_COMBO), CB_SETCURSEL, 0, 0);
-    PostClick(d, IDOK);
-  });
-  EXPECT_TRUE(support::Boxes().empty());
-  std::vector<MsrRequest> writes = WindowWrites();
-  ASSERT_EQ(writes.size(), 2u);
-  EXPECT_EQ(writes[0].low, 0u);
-  EXPECT_EQ(writes[0].high, 0u);
-  EXPECT_EQ(writes[1].low, 0u);
-  EXPECT_EQ(writes[1].high, 100u);
-  EXPECT_EQ(monitor->steps.maxStep, 0);
-  EXPECT_EQ(monitor->steps.minStep, 3);
-}
-
-TEST_F(DialogCommandsTest, ManualSelectionRefusedWriteKeepsTheNewIndexesAndShowsError) {
-  StartMonitor(kWindows2000);
-  port.RefuseRegister(MsrScalingWindow);
-  Command(ID_MANUAL_SELECTION, [&](ui::Dialog& d) {
-    ::SendMessageA(::GetDlgItem(d.Hwnd(), IDC_LOCK_MAX), BM_CLICK, 0, 0);
-    PostClick(d, IDOK);
-  });
-  ASSERT_EQ(support::Boxes().size(), 1u);
-  EXPECT_EQ(support::Boxes()[0].owner, monitor->Hwnd());
-  EXPECT_EQ(support::Boxes()[0].text, "Device does not support the requested API");
-  EXPECT_EQ(support::Boxes()[0].caption, "Error");
-  EXPECT_EQ(support::Boxes()[0].type, static_cast<UINT>(MB_OK));
-  EXPECT_EQ(monitor->steps.maxStep, 0);
-  EXPECT_EQ(monitor->steps.minStep, 0);
-  EXPECT_EQ(processor.WindowLower(), 0u);  // the register kept the old window
-  EXPECT_EQ(processor.WindowUpper(), 100u);
-  EXPECT_FALSE(Greyed(ID_MANUAL_SELECTION));
-}
-
-// On Windows XP too: no notice announces a write that will not be made.
-TEST_F(DialogCommandsTest, ManualSelectionWithoutAChosenStepWritesNothing) {
-  StartMonitor(kWindowsXp);
-  struct Case {
-    int32_t maxStep, minStep;
-  };
-  for (Case c : {Case{-1, 3}, Case{0, -1}, Case{0, 7}}) {
-    monitor->steps.maxStep = c.maxStep;
-    monitor->steps.minStep = c.minStep;
-    Command(ID_MANUAL_SELECTION, [&](ui::Dialog& d) { PostClick(d, IDOK); });
-    EXPECT_EQ(monitor->steps.maxStep, c.maxStep);
-    EXPECT_EQ(monitor->steps.minStep, c.minStep);
-  }
-  EXPECT_TRUE(WindowWrites().empty());
-  EXPECT_TRUE(support::Boxes().empty());
-  EXPECT_FALSE(Greyed(ID_MANUAL_SELECTION));
 }
 
 }  // namespace

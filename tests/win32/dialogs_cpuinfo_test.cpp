@@ -11,44 +11,16 @@
 #include "processor/StepTable.h"
 #include "resources/resource.h"
 #include "ui/StartUp.h"
+#include "support/TestSupport.h"
 
 namespace {
 
 using dialogs::CpuInfoDialog;
-
-// Delivers what the dialog manager posted (the close box's IDCANCEL).
-void Pump() {
-  MSG msg;
-  while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    ::TranslateMessage(&msg);
-    ::DispatchMessageA(&msg);
-  }
-}
-
-std::string CellText(HWND list, int row, int column) {
-  char buffer[64] = {};
-  LVITEMA item = {};
-  item.iSubItem = column;
-  item.pszText = buffer;
-  item.cchTextMax = sizeof buffer;
-  ::SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
-  return buffer;
-}
-
-std::vector<std::string> Row(HWND list, int row) {
-  std::vector<std::string> cells;
-  for (int k = 0; k < 6; ++k) cells.push_back(CellText(list, row, k));
-  return cells;
-}
+using support::FieldText;
+using support::ListRow;
 
 int RowCount(HWND list) {
   return static_cast<int>(::SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
-}
-
-std::string FieldText(HWND dialog, int id) {
-  char buffer[256] = {};
-  ::GetDlgItemTextA(dialog, id, buffer, sizeof buffer);
-  return buffer;
 }
 
 // Four steps; the last is 600 MHz at 1.350 V with dividers 3 and 6, the second sits at 1.1 V.
@@ -82,12 +54,12 @@ TEST_F(CpuInfoDialogTest, RowsShowEveryStepInStepOrder) {
   HWND list = ::GetDlgItem(dialog.Hwnd(), IDC_STEP_LIST);
   EXPECT_EQ(dialog.stepList.Hwnd(), list);
   ASSERT_EQ(RowCount(list), 4);
-  EXPECT_EQ(Row(list, 0),
+  EXPECT_EQ(ListRow(list, 0),
             (std::vector<std::string>{"1000MHz", "1.600V", "5", "200MHz", "10", "100MHz"}));
   // Three decimals always, even where the value has fewer.
-  EXPECT_EQ(Row(list, 1),
+  EXPECT_EQ(ListRow(list, 1),
             (std::vector<std::string>{"866MHz", "1.100V", "4", "216MHz", "9", "96MHz"}));
-  EXPECT_EQ(Row(list, 3),
+  EXPECT_EQ(ListRow(list, 3),
             (std::vector<std::string>{"600MHz", "1.350V", "3", "200MHz", "6", "100MHz"}));
   // Text only: no image, state or item data was given.
   LVITEMA item = {};
@@ -182,34 +154,26 @@ TEST_F(CpuInfoDialogTest, EachTextGoesIntoItsOwnField) {
 
 TEST_F(CpuInfoDialogTest, TheOkButtonEnterEscapeAndTheCloseBoxEndIt) {
   StepTable table = FourSteps();
-  {
+  const char* const ways[] = {"OK button", "Enter", "Escape", "close box"};
+  for (int way = 0; way < 4; ++way) {
+    SCOPED_TRACE(ways[way]);
     CpuInfoDialog dialog(table);
     ASSERT_TRUE(dialog.Create());
-    ::SendMessageA(::GetDlgItem(dialog.Hwnd(), IDC_CPUINFO_OK), BM_CLICK, 0, 0);
-    EXPECT_FALSE(dialog.HasWindow());
-    EXPECT_EQ(dialog.Result(), IDOK);
-  }
-  {
-    CpuInfoDialog dialog(table);
-    ASSERT_TRUE(dialog.Create());
-    MSG enter = {dialog.Hwnd(), WM_KEYDOWN, VK_RETURN, 0, 0, {0, 0}};
-    ::IsDialogMessageA(dialog.Hwnd(), &enter);
-    EXPECT_FALSE(dialog.HasWindow());
-    EXPECT_EQ(dialog.Result(), IDOK);
-  }
-  {
-    CpuInfoDialog dialog(table);
-    ASSERT_TRUE(dialog.Create());
-    MSG escape = {dialog.Hwnd(), WM_KEYDOWN, VK_ESCAPE, 0, 0, {0, 0}};
-    ::IsDialogMessageA(dialog.Hwnd(), &escape);
-    EXPECT_EQ(dialog.Result(), IDCANCEL);
-  }
-  {
-    CpuInfoDialog dialog(table);
-    ASSERT_TRUE(dialog.Create());
-    ::SendMessageA(dialog.Hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
-    Pump();
-    EXPECT_EQ(dialog.Result(), IDCANCEL);
+    MSG key = {dialog.Hwnd(), WM_KEYDOWN, way == 1 ? WPARAM{VK_RETURN} : WPARAM{VK_ESCAPE}, 0, 0,
+               {0, 0}};
+    if (way == 0) {
+      ::SendMessageA(::GetDlgItem(dialog.Hwnd(), IDC_CPUINFO_OK), BM_CLICK, 0, 0);
+    } else if (way == 3) {
+      ::SendMessageA(dialog.Hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
+      support::Pump();  // the close box's IDCANCEL
+    } else {
+      ::IsDialogMessageA(dialog.Hwnd(), &key);
+    }
+    // The confirming ways also take the window away at once.
+    if (way < 2) {
+      EXPECT_FALSE(dialog.HasWindow());
+    }
+    EXPECT_EQ(dialog.Result(), way < 2 ? IDOK : IDCANCEL);
   }
 }
 

@@ -17,18 +17,8 @@
 namespace {
 
 using dialogs::PropertiesDialog;
-
-using support::RecordBox;
-
-std::string FieldText(HWND dialog, int id) {
-  char buffer[64] = {};
-  ::GetDlgItemTextA(dialog, id, buffer, sizeof buffer);
-  return buffer;
-}
-
-LRESULT CheckState(HWND dialog, int id) {
-  return ::SendMessageA(::GetDlgItem(dialog, id), BM_GETCHECK, 0, 0);
-}
+using support::CheckState;
+using support::FieldText;
 
 void Click(HWND dialog, int id) {
   ::SendMessageA(::GetDlgItem(dialog, id), BM_CLICK, 0, 0);
@@ -37,13 +27,7 @@ void Click(HWND dialog, int id) {
 // What a user sees and does: the dialog is on screen, the field is typed into, OK is pressed.
 class PropertiesDialogTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ui::StartUp();
-    support::Boxes().clear();
-    support::BoxAnswer() = IDOK;
-    ui::SetMessageBoxHook(&RecordBox);
-  }
-  void TearDown() override { ui::SetMessageBoxHook(nullptr); }
+  void SetUp() override { ui::StartUp(); }
 
   void Open() {
     ASSERT_TRUE(dialog.Create());
@@ -53,6 +37,7 @@ class PropertiesDialogTest : public ::testing::Test {
   HWND Field() const { return ::GetDlgItem(dialog.Hwnd(), IDC_INTERVAL); }
   void Type(const char* text) { ::SetWindowTextA(Field(), text); }
 
+  support::BoxRecording boxes;
   PropertiesDialog dialog{support::DefaultSettings()};
 };
 

@@ -121,7 +121,7 @@ TEST_F(MonitorCommands, HelpAsksTheShellToOpenTheReadmeAndReportsNothing) {
   EXPECT_EQ(call.directory, nullptr);
   EXPECT_EQ(call.show, SW_SHOWNORMAL);
   // The shell answered that the page is missing: still no message.
-  EXPECT_TRUE(Seen().boxes.empty());
+  EXPECT_TRUE(Boxes().empty());
 }
 
 TEST_F(MonitorCommands, PerformanceMovesTheMarkAndWritesThePolicy) {
@@ -158,7 +158,7 @@ TEST_F(MonitorCommands, PerformanceMovesTheMarkAndWritesThePolicy) {
   EXPECT_EQ(LastRequest().request.low, 0u);
   EXPECT_EQ(LastRequest().request.high, 0u);
   EXPECT_FALSE(processor->Performance());
-  EXPECT_TRUE(Seen().boxes.empty());
+  EXPECT_TRUE(Boxes().empty());
   // The menu texts survive the marks.
   int position = -1;
   HMENU mode = FindCommand(Popup(), ID_PERFORMANCE, &position);
@@ -172,11 +172,11 @@ TEST_F(MonitorCommands, RefusedPolicyWriteShowsTheApplicationBoxOnce) {
   ASSERT_EQ(Checked(), std::vector<UINT>{ID_PERFORMANCE});
   port->RefuseRegister(MsrScalingPolicy);
   Command(ID_ECONOMY);
-  ASSERT_EQ(Seen().boxes.size(), 1u);
-  EXPECT_EQ(Seen().boxes[0].text, "Device does not support the requested API");
-  EXPECT_EQ(Seen().boxes[0].caption, ui::AppName());
-  EXPECT_EQ(Seen().boxes[0].owner, Window());
-  EXPECT_EQ(Seen().boxes[0].type & 0xF, static_cast<UINT>(MB_OK));
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(Boxes()[0].text, "Device does not support the requested API");
+  EXPECT_EQ(Boxes()[0].caption, ui::AppName());
+  EXPECT_EQ(Boxes()[0].owner, Window());
+  EXPECT_EQ(Boxes()[0].type & 0xF, static_cast<UINT>(MB_OK));
   // The new mark and policy stay.
   EXPECT_EQ(Checked(), std::vector<UINT>{ID_ECONOMY});
   EXPECT_EQ(dialog->performancePolicy, FALSE);
@@ -186,7 +186,7 @@ TEST_F(MonitorCommands, RefusedPolicyWriteShowsTheApplicationBoxOnce) {
 TEST_F(MonitorCommands, PolicyWithoutVaristepLeavesOneMark) {
   UseProfile(sim::Profile::VaristepAbsent);
   ASSERT_TRUE(Open());
-  Seen().boxes.clear();
+  Boxes().clear();
   EXPECT_TRUE(Checked().empty());
   Command(ID_PERFORMANCE);
   Command(ID_ECONOMY);

@@ -35,6 +35,8 @@ constexpr COLORREF kBlack = RGB(0, 0, 0);
 
 // ---- Settings in memory ----
 
+using support::BoxCall;
+using support::Boxes;
 using support::MemoryStore;
 
 inline const std::vector<std::string>& SixSettings() {
@@ -60,21 +62,10 @@ struct ShellOpenCall {
   int show;
 };
 
-struct BoxCall {
-  HWND owner;
-  std::string text;
-  std::string caption;
-  UINT type;
-  bool ownerVisible;
-};
-
 struct Recorder {
   std::vector<ShellCall> shell;
   std::vector<ShellOpenCall> opened;
   bool shellFails = false;
-  std::vector<BoxCall> boxes;
-  // Runs inside the box, before it is answered.
-  std::function<void(const BoxCall&)> onBox;
   std::vector<int> dialogs;
   // Runs at the end of every dialog's WM_INITDIALOG but the monitor window's own.
   std::function<void(ui::Dialog&)> onDialog;
@@ -84,8 +75,6 @@ struct Recorder {
   std::vector<std::string> events;
   std::vector<uint32_t> cpuidLeaves;
   std::vector<HWND> shown;
-  int nestedBoxes = 0;
-  int boxDepth = 0;
 };
 
 inline Recorder& Seen() {
@@ -107,17 +96,16 @@ inline HINSTANCE RecordShellOpen(HWND owner, const char* verb, const char* file,
   return reinterpret_cast<HINSTANCE>(SE_ERR_FNF);  // as if the page were missing
 }
 
+// The boxes themselves go to support's recorder; the event log only notes when one opened.
 inline int RecordBox(HWND owner, const char* text, const char* caption, UINT type) {
-  Recorder& seen = Seen();
-  BoxCall call{owner, text != nullptr ? text : "", caption != nullptr ? caption : "", type,
-               owner != nullptr && ::IsWindowVisible(owner) != FALSE};
-  seen.boxes.push_back(call);
-  seen.events.push_back("box");
-  if (seen.boxDepth > 0) ++seen.nestedBoxes;
-  ++seen.boxDepth;
-  if (seen.onBox) seen.onBox(call);
-  --seen.boxDepth;
-  return IDOK;
+  Seen().events.push_back("box");
+  return support::RecordBox(owner, text, caption, type);
+}
+
+// A fresh log for every seam, boxes included.
+inline void ForgetAll() {
+  Seen() = Recorder();
+  support::ResetBoxes();
 }
 
 inline void RecordDialog(ui::Dialog& dialog) {
@@ -244,7 +232,7 @@ inline bool IsGreyed(HMENU menu, UINT command) {
 class MonitorFixture : public ::testing::Test {
  protected:
   void SetUp() override {
-    Seen() = Recorder();
+    ForgetAll();
     Version() = VersionFields{2, 5, 1};
     ui::StartUp();
     tray::CSystemTray::SetShellNotify(&RecordShell);
@@ -270,7 +258,7 @@ class MonitorFixture : public ::testing::Test {
     ui::SetMessageBoxHook(nullptr);
     ui::Dialog::SetInitHook(nullptr);
     ui::SetMainWindow(nullptr);
-    Seen() = Recorder();
+    ForgetAll();
   }
 
   void UseProfile(sim::Profile profile) { UseConfig(sim::ProfileConfig(profile)); }
@@ -300,22 +288,13 @@ class MonitorFixture : public ::testing::Test {
     if (made) {
       // The first showing's paint would otherwise blank the chart in the middle of a test.
       ::UpdateWindow(Window());
-      Pump();
+      support::Pump();
     }
     return made;
   }
 
   HWND Window() const { return dialog != nullptr ? dialog->Hwnd() : nullptr; }
   HMENU Popup() const { return dialog->tray.Popup(); }
-
-  // Runs whatever is queued (paints, posted commands), but no timer can be due.
-  static void Pump() {
-    MSG message;
-    while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-      ::TranslateMessage(&message);
-      ::DispatchMessageA(&message);
-    }
-  }
 
   LRESULT Tick() { return ::SendMessageA(Window(), WM_TIMER, monitor::SampleTimer, 0); }
   void Ticks(int count) {
@@ -330,6 +309,16 @@ class MonitorFixture : public ::testing::Test {
 
   // Pins the simulated processor to the step with this level (both window words = level).
   void PinLevel(uint32_t level) { processor->WriteMsr(MsrScalingWindow, level, level); }
+
+  // The processor runs step 5 inside the scaling window 22..89.
+  void RunStepFiveInsideAWindow() {
+    PinLevel(44);
+    processor->WriteMsr(MsrScalingWindow, 22, 89);
+    ASSERT_EQ(processor->CurrentStep(), 5);
+  }
+
+  int ChartWidth() const { return dialog->chartModel.chartWidth; }
+  int ChartHeight() const { return dialog->chartModel.chartRect.bottom; }
 
   COLORREF Pixel(int x, int y) const { return ::GetPixel(dialog->painter.chartDC, x, y); }
   int CountColour(COLORREF colour, int left, int top, int right, int bottom) const {
@@ -348,12 +337,25 @@ class MonitorFixture : public ::testing::Test {
     return checked;
   }
 
-  size_t ShellCount(DWORD message) const {
+  // Shell calls of one kind, from the given one on.
+  static size_t ShellCount(DWORD message, size_t from = 0) {
     size_t count = 0;
-    for (const ShellCall& call : Seen().shell) {
-      if (call.message == message) ++count;
+    for (size_t i = from; i < Seen().shell.size(); ++i) {
+      if (Seen().shell[i].message == message) ++count;
     }
     return count;
+  }
+
+  // The one box a failed set-up shows: OK only, over a window that was never shown.
+  static void ExpectSetUpBox(const std::string& text, const std::string& caption) {
+    ASSERT_EQ(Boxes().size(), 1u);
+    const BoxCall& box = Boxes()[0];
+    EXPECT_EQ(box.text, text);
+    EXPECT_EQ(box.caption, caption);
+    EXPECT_EQ(box.type & 0xF, static_cast<UINT>(MB_OK));
+    EXPECT_FALSE(box.ownerVisible);
+    EXPECT_FALSE(box.owner != nullptr && WasShown(box.owner));
+    EXPECT_EQ(support::NestedBoxes(), 0);
   }
 
   static HICON SpeedIcon(int id) {

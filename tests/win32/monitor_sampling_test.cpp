@@ -1,5 +1,5 @@
-// The sampling tick, the repaint and the view cycle on a live chart: ticks are sent by hand, the
-// simulated processor is pinned to the step a test wants, and the chart's pixels are read back.
+// The sampling tick and the repaint on a live chart: ticks are sent by hand, the simulated
+// processor is pinned to the step a test wants, and the chart's pixels are read back.
 #include <cstring>
 #include <string>
 #include <vector>
@@ -19,28 +19,10 @@ constexpr int kLowerY = 44;
 
 class MonitorSampling : public MonitorFixture {
  protected:
-  // The processor runs step 5 inside the scaling window 22..89.
-  void RunStepFiveInsideAWindow() {
-    PinLevel(44);
-    processor->WriteMsr(MsrScalingWindow, 22, 89);
-    ASSERT_EQ(processor->CurrentStep(), 5);
-  }
-
-  int ChartWidth() const { return dialog->chartModel.chartWidth; }
-  int ChartHeight() const { return dialog->chartModel.chartRect.bottom; }
-
   // Columns [0, end) of a row have the colour, and column end does not.
   void ExpectRowUpTo(int y, int end, COLORREF colour) {
     for (int x = 0; x < end; ++x) ASSERT_EQ(Pixel(x, y), colour) << "x " << x << " y " << y;
     EXPECT_NE(Pixel(end, y), colour) << "x " << end << " y " << y;
-  }
-
-  size_t ModifiesSince(size_t from) const {
-    size_t count = 0;
-    for (size_t i = from; i < Seen().shell.size(); ++i) {
-      if (Seen().shell[i].message == NIM_MODIFY) ++count;
-    }
-    return count;
   }
 };
 
@@ -75,7 +57,7 @@ TEST_F(MonitorSampling, SpeedIconOffKeepsTheIconItWasCreatedWith) {
     PinLevel(level);
     Tick();
   }
-  EXPECT_EQ(ModifiesSince(before), 0u);
+  EXPECT_EQ(ShellCount(NIM_MODIFY, before), 0u);
   EXPECT_EQ(dialog->tray.IconData().hIcon, dialog->icon);
 }
 
@@ -88,10 +70,10 @@ TEST_F(MonitorSampling, SpeedIconSettingIsReadEveryTick) {
   settings.SpdSenIcon = 1;
   // Takes effect at the next label redraw, i.e. the next change of step.
   Tick();
-  EXPECT_EQ(ModifiesSince(before), 0u);
+  EXPECT_EQ(ShellCount(NIM_MODIFY, before), 0u);
   PinLevel(0);
   Tick();
-  EXPECT_EQ(ModifiesSince(before), 1u);
+  EXPECT_EQ(ShellCount(NIM_MODIFY, before), 1u);
   EXPECT_EQ(Seen().shell.back().icon, SpeedIcon(152));
 }
 
@@ -118,7 +100,7 @@ TEST_F(MonitorSampling, LimitReadOnlyWithShowMinMax) {
     EXPECT_EQ(last.request.low, 256u);
     EXPECT_EQ(last.request.high, 256u);
   }
-  EXPECT_TRUE(Seen().boxes.empty());
+  EXPECT_TRUE(Boxes().empty());
 }
 
 TEST_F(MonitorSampling, RefusedLimitReadShowsOneBoxWhileTicksGoOn) {
@@ -126,13 +108,13 @@ TEST_F(MonitorSampling, RefusedLimitReadShowsOneBoxWhileTicksGoOn) {
   ASSERT_TRUE(Open());
   RunStepFiveInsideAWindow();
   Ticks(3);
-  ASSERT_TRUE(Seen().boxes.empty());
+  ASSERT_TRUE(Boxes().empty());
   ASSERT_EQ(dialog->chartModel.upperLine[2].y, kUpperY);
 
   port->RefuseRegister(MsrScalingWindow);
   int nestedTicks = 0;
   int chartXInside = -1;
-  Seen().onBox = [&](const BoxCall&) {
+  support::WhileBoxOpen() = [&](const BoxCall&) {
     // The box's own message loop goes on delivering ticks; they fail too.
     for (int i = 0; i < 3; ++i) {
       ::SendMessageA(Window(), WM_TIMER, monitor::SampleTimer, 0);
@@ -143,9 +125,9 @@ TEST_F(MonitorSampling, RefusedLimitReadShowsOneBoxWhileTicksGoOn) {
   };
   Tick();
   EXPECT_EQ(nestedTicks, 3);
-  ASSERT_EQ(Seen().boxes.size(), 1u);
-  EXPECT_EQ(Seen().nestedBoxes, 0);
-  const BoxCall& box = Seen().boxes[0];
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(support::NestedBoxes(), 0);
+  const BoxCall& box = Boxes()[0];
   EXPECT_EQ(box.text, "Device does not support the requested API");
   EXPECT_EQ(box.caption, "Error");
   EXPECT_EQ(box.owner, Window());
@@ -159,12 +141,12 @@ TEST_F(MonitorSampling, RefusedLimitReadShowsOneBoxWhileTicksGoOn) {
   EXPECT_EQ(dialog->chartModel.lowerLine[6].y, kLowerY);
 
   // Not remembered: the next failing tick reports again.
-  Seen().onBox = nullptr;
+  support::WhileBoxOpen() = nullptr;
   Tick();
-  EXPECT_EQ(Seen().boxes.size(), 2u);
+  EXPECT_EQ(Boxes().size(), 2u);
   port->ClearFaults();
   Tick();
-  EXPECT_EQ(Seen().boxes.size(), 2u);
+  EXPECT_EQ(Boxes().size(), 2u);
 }
 
 TEST_F(MonitorSampling, TraceIsDrawnInCyanAtTheStepsHeight) {
@@ -255,7 +237,7 @@ TEST_F(MonitorSampling, RepaintBlanksTheChartAndTheNextTickRestoresIt) {
   Tick();
   EXPECT_GT(CountColour(kTraceColour, 2, 2, width, 17), 20);
   ExpectRowUpTo(kStepY, 9, kTraceColour);
-  EXPECT_EQ(ModifiesSince(shellBefore), 1u);
+  EXPECT_EQ(ShellCount(NIM_MODIFY, shellBefore), 1u);
   EXPECT_EQ(Seen().shell.back().icon, SpeedIcon(148));
 }
 
@@ -307,10 +289,10 @@ TEST_F(MonitorSampling, TicksGoOnWhileTheWindowIsInTheTray) {
   size_t before = Seen().shell.size();
   Tick();
   EXPECT_GT(CountColour(kTraceColour, 2, 2, ChartWidth(), 17), 20);
-  EXPECT_EQ(ModifiesSince(before), 1u);
+  EXPECT_EQ(ShellCount(NIM_MODIFY, before), 1u);
   EXPECT_EQ(Seen().shell.back().icon, SpeedIcon(151));
   Tick();
-  EXPECT_EQ(ModifiesSince(before), 1u);
+  EXPECT_EQ(ShellCount(NIM_MODIFY, before), 1u);
 }
 
 TEST_F(MonitorSampling, OtherTimerIdsAreNotTicks) {
@@ -321,127 +303,5 @@ TEST_F(MonitorSampling, OtherTimerIdsAreNotTicks) {
   ::SendMessageA(Window(), WM_TIMER, 0, 0);
   EXPECT_EQ(dialog->chartModel.chartX, 1);
 }
-
-TEST_F(MonitorSampling, ThreeChartClicksCycleTheViewsAndComeBack) {
-  ASSERT_TRUE(Open());
-  RunStepFiveInsideAWindow();
-  const RECT full = dialog->fullWindowRect;
-  const int fullWidth = full.right - full.left;
-  const int fullHeight = full.bottom - full.top;
-  const int width = ChartWidth();
-  const int height = ChartHeight();
-  const LONG frame = WS_CAPTION | WS_SYSMENU;
-  ASSERT_NE(dialog->timerId, 0u);
-  Ticks(5);
-
-  RECT rect;
-  ClickChart();
-  EXPECT_EQ(dialog->viewMode(), 1);
-  EXPECT_EQ(::GetWindowLongA(Window(), GWL_STYLE) & frame, 0);
-  ::GetWindowRect(Window(), &rect);
-  EXPECT_EQ(rect.left, full.left);
-  EXPECT_EQ(rect.top, full.top);
-  EXPECT_EQ(rect.right - rect.left, fullWidth - 7);
-  EXPECT_EQ(rect.bottom - rect.top, height);
-  // The bare view keeps the layout and the traces go on.
-  EXPECT_EQ(dialog->chartModel.chartWidth, width);
-  Tick();
-  EXPECT_EQ(dialog->chartModel.chartX, 6);
-  EXPECT_STREQ(dialog->chartModel.chartLabel, "Freq: 667MHz Volt: 1.300V ");
-
-  ClickChart();
-  EXPECT_EQ(dialog->viewMode(), 2);
-  EXPECT_EQ(::GetWindowLongA(Window(), GWL_STYLE) & frame, 0);
-  ::GetWindowRect(Window(), &rect);
-  EXPECT_EQ(rect.right - rect.left, fullWidth - 7);
-  EXPECT_EQ(rect.bottom - rect.top, height - 37);
-  EXPECT_EQ(dialog->chartModel.chartWidth, width - 56);
-  EXPECT_EQ(dialog->chartModel.chartX, width - 56);
-  EXPECT_EQ(dialog->chartModel.frequencyLine[0].x, 56);
-  EXPECT_EQ(dialog->chartModel.upperLine[width - 57].x, width - 1);
-  EXPECT_EQ(dialog->chartModel.chartY[0], 1);
-  EXPECT_EQ(dialog->chartModel.chartY[4], 8);
-  EXPECT_EQ(dialog->chartModel.chartY[9], 17);
-  EXPECT_EQ(dialog->timerId, monitor::SampleTimer);
-  Tick();
-  EXPECT_EQ(dialog->chartModel.chartX, 1);
-  EXPECT_STREQ(dialog->chartModel.chartLabel, "667MHz ");
-
-  // The framed view comes back at the size taken at set-up, where the window is now.
-  ::SetWindowPos(Window(), nullptr, 30, 40, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-  ClickChart();
-  EXPECT_EQ(dialog->viewMode(), 0);
-  EXPECT_EQ(::GetWindowLongA(Window(), GWL_STYLE) & frame, frame);
-  ::GetWindowRect(Window(), &rect);
-  EXPECT_EQ(rect.left, 30);
-  EXPECT_EQ(rect.top, 40);
-  EXPECT_EQ(rect.right - rect.left, fullWidth);
-  EXPECT_EQ(rect.bottom - rect.top, fullHeight);
-  EXPECT_EQ(dialog->chartModel.chartWidth, width);
-  EXPECT_EQ(dialog->chartModel.chartX, width);
-  EXPECT_EQ(dialog->chartModel.frequencyLine[0].x, 0);
-  EXPECT_EQ(dialog->chartModel.chartY[0], 20);
-  EXPECT_EQ(dialog->chartModel.chartY[9], 52);
-  EXPECT_EQ(dialog->timerId, monitor::SampleTimer);
-  Tick();
-  EXPECT_STREQ(dialog->chartModel.chartLabel, "Freq: 667MHz Volt: 1.300V ");
-  RECT client;
-  ::GetClientRect(dialog->chart.Hwnd(), &client);
-  EXPECT_EQ(client.right, width);
-  EXPECT_EQ(client.bottom, height);
-}
-
-TEST_F(MonitorSampling, WithoutATimerTheViewsChangeOnlyTheirFrame) {
-  settings.Timer = 0;
-  ASSERT_TRUE(Open());
-  const RECT full = dialog->fullWindowRect;
-  const int width = ChartWidth();
-  ClickChart();
-  ClickChart();
-  EXPECT_EQ(dialog->viewMode(), 2);
-  RECT rect;
-  ::GetWindowRect(Window(), &rect);
-  EXPECT_EQ(rect.bottom - rect.top, ChartHeight() - 37);
-  EXPECT_EQ(dialog->timerId, 0u);
-  EXPECT_FALSE(::KillTimer(Window(), monitor::SampleTimer));
-  EXPECT_EQ(dialog->chartModel.chartWidth, width);
-  EXPECT_EQ(dialog->chartModel.frequencyLine[0].x, 0);
-  EXPECT_EQ(dialog->chartModel.chartY[9], 52);
-  ClickChart();
-  EXPECT_EQ(dialog->viewMode(), 0);
-  ::GetWindowRect(Window(), &rect);
-  EXPECT_EQ(rect.right - rect.left, full.right - full.left);
-  EXPECT_EQ(rect.bottom - rect.top, full.bottom - full.top);
-  EXPECT_EQ(dialog->timerId, 0u);
-}
-
-TEST_F(MonitorSampling, ADoubleClickNotificationDoesNotAdvanceTheView) {
-  ASSERT_TRUE(Open());
-  ClickChart();
-  ::SendMessageA(Window(), WM_COMMAND, MAKEWPARAM(IDC_CHART, STN_DBLCLK),
-                 reinterpret_cast<LPARAM>(dialog->chart.Hwnd()));
-  EXPECT_EQ(dialog->viewMode(), 1);
-}
-
-TEST_F(MonitorSampling, WithoutVaristepTheViewCycleKeepsASensibleWindow) {
-  UseProfile(sim::Profile::VaristepAbsent);
-  ASSERT_TRUE(Open());
-  const RECT full = dialog->fullWindowRect;
-  RECT client;
-  ::GetClientRect(dialog->chart.Hwnd(), &client);
-  ClickChart();
-  RECT rect;
-  ::GetWindowRect(Window(), &rect);
-  EXPECT_EQ(rect.bottom - rect.top, client.bottom);
-  ClickChart();
-  ::GetWindowRect(Window(), &rect);
-  EXPECT_EQ(rect.bottom - rect.top, client.bottom - 37);
-  ClickChart();
-  ::GetWindowRect(Window(), &rect);
-  EXPECT_EQ(rect.right - rect.left, full.right - full.left);
-  EXPECT_EQ(rect.bottom - rect.top, full.bottom - full.top);
-  EXPECT_EQ(dialog->timerId, 0u);
-}
-
 }  // namespace
 }  // namespace monitor_test

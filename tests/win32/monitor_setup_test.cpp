@@ -1,11 +1,9 @@
 // The monitor window's set-up on the simulated processor: the driver requests it sends and their
-// order, the start-up settings it applies, the chart scale and policy mark it leaves, and every
-// way set-up can fail.
-#include <cstdio>
+// order, the about box before identification, the chart scale, policy mark and tray icon it
+// leaves, and every way set-up can fail.
 #include <string>
 #include <vector>
 
-#include "app/RegistryStore.h"
 #include "monitor_fixture.h"
 
 namespace monitor_test {
@@ -82,16 +80,10 @@ class MonitorSetup : public MonitorFixture {
     EXPECT_EQ(dialog->ExitCode(), 1u);
     EXPECT_EQ(dialog->Result(), monitor::kSetupFailedResult);
     EXPECT_EQ(dialog->timerId, 0u);
-    ASSERT_EQ(Seen().boxes.size(), 1u);
-    const BoxCall& box = Seen().boxes[0];
-    EXPECT_EQ(box.text, text);
-    EXPECT_EQ(box.caption, caption);
-    EXPECT_EQ(box.type & 0xF, static_cast<UINT>(MB_OK));
-    EXPECT_FALSE(box.ownerVisible);
+    ASSERT_NO_FATAL_FAILURE(ExpectSetUpBox(text, caption));
     // Both kinds of box are owned by the window being set up (the application box through the
     // main window).
-    EXPECT_NE(box.owner, nullptr);
-    EXPECT_FALSE(WasShown(box.owner));
+    EXPECT_NE(Boxes()[0].owner, nullptr);
     ASSERT_GE(Seen().shell.size(), 2u);
     EXPECT_EQ(Seen().shell.front().message, static_cast<DWORD>(NIM_ADD));
     EXPECT_EQ(Seen().shell.back().message, static_cast<DWORD>(NIM_DELETE));
@@ -110,7 +102,7 @@ TEST_F(MonitorSetup, StepRegisterProfileSendsTheRequestTableInOrder) {
   EXPECT_EQ(dialog->steps.frequencyMHz[0], 1000);
   EXPECT_EQ(dialog->steps.frequencyMHz[9], 400);
   EXPECT_EQ(dialog->ExitCode(), 0u);
-  EXPECT_TRUE(Seen().boxes.empty());
+  EXPECT_TRUE(Boxes().empty());
 }
 
 TEST_F(MonitorSetup, SweepProfileSendsTheSweepAndRestoresTheWindow) {
@@ -127,60 +119,6 @@ TEST_F(MonitorSetup, SweepProfileSendsTheSweepAndRestoresTheWindow) {
   EXPECT_EQ(processor->WindowUpper(), 89u);
   EXPECT_EQ(dialog->steps.maxStep, 1);
   EXPECT_EQ(dialog->steps.minStep, 7);
-}
-
-TEST_F(MonitorSetup, StartMinHidesTheWindowBeforeItIsShown) {
-  settings.StartMin = 2;  // any nonzero value is on
-  ASSERT_TRUE(Open());
-  HWND window = Window();
-  EXPECT_EQ(dialog->visible, FALSE);
-  EXPECT_EQ(ItemText(Popup(), 0), "&Show Varistep Monitor");
-  EXPECT_EQ(::GetAncestor(window, GA_PARENT), tray::HiddenOwnerWindow.Hwnd());
-  EXPECT_EQ(::GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE, 0);
-  EXPECT_FALSE(::IsWindowVisible(window));
-  EXPECT_FALSE(WasShown(window));
-  // Hidden from the start, it still samples.
-  EXPECT_NE(dialog->timerId, 0u);
-}
-
-TEST_F(MonitorSetup, StartMinOffShowsTheWindowOnTheDesktop) {
-  settings.StartMin = 0;
-  ASSERT_TRUE(Open());
-  HWND window = Window();
-  EXPECT_EQ(dialog->visible, TRUE);
-  EXPECT_EQ(ItemText(Popup(), 0), "&Hide Varistep Monitor");
-  EXPECT_EQ(::GetAncestor(window, GA_PARENT), ::GetDesktopWindow());
-  EXPECT_NE(::GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE, 0);
-  EXPECT_TRUE(::IsWindowVisible(window));
-  EXPECT_TRUE(WasShown(window));
-}
-
-TEST_F(MonitorSetup, AdvancedKeepsBothDialogsWithASeparatorBeforeManualSelection) {
-  settings.Advanced = 7;  // any nonzero value is on
-  ASSERT_TRUE(Open());
-  EXPECT_NE(FindCommand(Popup(), ID_CPU_INFORMATION), nullptr);
-  int position = -1;
-  HMENU mode = FindCommand(Popup(), ID_MANUAL_SELECTION, &position);
-  ASSERT_NE(mode, nullptr);
-  EXPECT_NE(mode, Popup());
-  ASSERT_GE(position, 1);
-  EXPECT_TRUE(IsSeparator(mode, position - 1));
-  EXPECT_EQ(ItemText(mode, static_cast<UINT>(position)), "Manual &Selection...");
-  EXPECT_EQ(::GetMenuItemCount(mode), 4);
-}
-
-TEST_F(MonitorSetup, AdvancedOffRemovesCpuInformationAndManualSelection) {
-  settings.Advanced = 0;
-  ASSERT_TRUE(Open());
-  EXPECT_EQ(FindCommand(Popup(), ID_CPU_INFORMATION), nullptr);
-  EXPECT_EQ(FindCommand(Popup(), ID_MANUAL_SELECTION), nullptr);
-  // Everything else stays.
-  int position = -1;
-  HMENU mode = FindCommand(Popup(), ID_PERFORMANCE, &position);
-  ASSERT_NE(mode, nullptr);
-  EXPECT_EQ(::GetMenuItemCount(mode), 2);
-  EXPECT_NE(FindCommand(Popup(), ID_PROPERTIES), nullptr);
-  EXPECT_NE(FindCommand(Popup(), ID_CLOSE), nullptr);
 }
 
 TEST_F(MonitorSetup, AboutBoxComesBeforeIdentification) {
@@ -210,27 +148,6 @@ TEST_F(MonitorSetup, AboutBoxStillComesFirstOnAnotherMakersProcessor) {
   const std::vector<std::string> order = {"about", "version", "cpuid", "box"};
   EXPECT_EQ(Seen().events, order);
   EXPECT_EQ(port->RequestCount(), 0u);
-}
-
-TEST_F(MonitorSetup, NoAboutBoxUnlessAsked) {
-  settings.AboutBox = 0;
-  ASSERT_TRUE(Open());
-  EXPECT_TRUE(Seen().dialogs.empty());
-}
-
-TEST_F(MonitorSetup, TimerStartsOnlyForAPositivePeriod) {
-  for (int32_t period : {0, -1, -100000}) {
-    SCOPED_TRACE(period);
-    settings.Timer = period;
-    ASSERT_TRUE(Open());
-    EXPECT_EQ(dialog->timerId, 0u);
-    // No timer of that id exists either.
-    EXPECT_FALSE(::KillTimer(Window(), monitor::SampleTimer));
-  }
-  settings.Timer = 100;
-  ASSERT_TRUE(Open());
-  EXPECT_NE(dialog->timerId, 0u);
-  EXPECT_TRUE(::KillTimer(Window(), dialog->timerId));
 }
 
 sim::SimConfig WithLevels(const std::vector<int32_t>& levels, bool stepRegisters) {
@@ -340,22 +257,13 @@ TEST_F(MonitorSetup, TrayIconIsCreatedWithTheApplicationIconAndTooltip) {
   EXPECT_EQ(ShellCount(NIM_DELETE), 0u);
 }
 
-TEST_F(MonitorSetup, AlwaysOnTopDecidesTheTopmostStyle) {
-  settings.AlwaysOnTop = 1;
-  ASSERT_TRUE(Open());
-  EXPECT_NE(::GetWindowLongA(Window(), GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
-  settings.AlwaysOnTop = 0;
-  ASSERT_TRUE(Open());
-  EXPECT_EQ(::GetWindowLongA(Window(), GWL_EXSTYLE) & WS_EX_TOPMOST, 0);
-}
-
 // ---- Failures ----
 
 TEST_F(MonitorSetup, EveryRefusedStepRegisterRequestEndsSetUp) {
   const size_t total = StepRegisterRequests(9).size();
   for (uint32_t k = 1; k <= total; ++k) {
     SCOPED_TRACE("refused request " + std::to_string(k));
-    Seen() = Recorder();
+    ForgetAll();
     UseProfile(sim::Profile::Default);
     port->RefuseRequest(k);
     ExpectFailedSetUp("Device does not support the requested API", "Error");
@@ -368,7 +276,7 @@ TEST_F(MonitorSetup, EveryRefusedSweepRequestEndsSetUp) {
   const size_t total = SweepRequests(TenLevels(), 0, 100).size();
   for (uint32_t k = 1; k <= total; ++k) {
     SCOPED_TRACE("refused request " + std::to_string(k));
-    Seen() = Recorder();
+    ForgetAll();
     UseProfile(sim::Profile::SweepOnly);
     port->RefuseRequest(k);
     ExpectFailedSetUp("Device does not support the requested API", "Error");
@@ -379,25 +287,19 @@ TEST_F(MonitorSetup, EveryRefusedSweepRequestEndsSetUp) {
 }
 
 TEST_F(MonitorSetup, OpenFailureTextsDependOnTheError) {
-  const std::string name = ui::AppName();
-  port->FailOpen(50);
-  ExpectFailedSetUp("Unable to open VxD, \n device does not support DeviceIOCTL\n", name);
-
-  Seen() = Recorder();
-  UseProfile(sim::Profile::Default);
-  port->FailOpen(2);
-  ExpectFailedSetUp("Unable to open VxD, Error code: 2\n", name);
-
-  Seen() = Recorder();
-  UseProfile(sim::Profile::Default);
-  port->FailOpen(0x1F);
-  ExpectFailedSetUp("Unable to open VxD, Error code: 1f\n", name);
-  EXPECT_EQ(port->RequestCount(), 0u);
-
-  Seen() = Recorder();
-  UseProfile(sim::Profile::Default);
-  port->FailOpen(0xC0000022);
-  ExpectFailedSetUp("Unable to open VxD, Error code: c0000022\n", name);
+  const std::pair<uint32_t, const char*> cases[] = {
+      {50, "Unable to open VxD, \n device does not support DeviceIOCTL\n"},
+      {2, "Unable to open VxD, Error code: 2\n"},
+      {0x1F, "Unable to open VxD, Error code: 1f\n"},
+      {0xC0000022, "Unable to open VxD, Error code: c0000022\n"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.second);
+    ForgetAll();
+    UseProfile(sim::Profile::Default);
+    port->FailOpen(c.first);
+    ExpectFailedSetUp(c.second, ui::AppName());
+    EXPECT_EQ(port->RequestCount(), 0u);
+  }
 }
 
 TEST_F(MonitorSetup, WrongVendorEndsSetUpBeforeTheDriverIsOpened) {
@@ -416,10 +318,10 @@ TEST_F(MonitorSetup, FailureWhileStartingMinimisedIsNeverShownEither) {
 TEST_F(MonitorSetup, VaristepAbsentKeepsTheWindowUpWithoutData) {
   UseProfile(sim::Profile::VaristepAbsent);
   ASSERT_TRUE(Open());
-  ASSERT_EQ(Seen().boxes.size(), 1u);
-  EXPECT_EQ(Seen().boxes[0].text, "Varistep is absent from your system.");
-  EXPECT_EQ(Seen().boxes[0].caption, "Checking for Varistep on your system?");
-  EXPECT_EQ(Seen().boxes[0].owner, Window());
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(Boxes()[0].text, "Varistep is absent from your system.");
+  EXPECT_EQ(Boxes()[0].caption, "Checking for Varistep on your system?");
+  EXPECT_EQ(Boxes()[0].owner, Window());
   EXPECT_TRUE(dialog->HasWindow());
   EXPECT_TRUE(::IsWindowVisible(Window()));
   EXPECT_EQ(dialog->Result(), 0);
@@ -437,181 +339,6 @@ TEST_F(MonitorSetup, VaristepAbsentKeepsTheWindowUpWithoutData) {
   // A tick another part might start finds nothing to draw.
   Ticks(3);
   EXPECT_EQ(port->RequestCount(), 0u);
-}
-
-// ---- Settings through the application's run ----
-
-class MonitorSettings : public MonitorFixture {
- protected:
-  // Runs the whole program on the in-memory store; the monitor window is ended from its own
-  // set-up with the given message.
-  int RunEndingWith(UINT message, WPARAM wParam) {
-    Seen().onMonitor = [message, wParam, this](ui::Dialog& window) {
-      writesBeforeShown = store.writes.size();
-      ::PostMessageA(window.Hwnd(), message, wParam, 0);
-    };
-    app::MonitorApp application;
-    int status = application.Run(Platform(), store);
-    runSettings = application;
-    return status;
-  }
-
-  size_t writesBeforeShown = 0;
-  ui::AppSettings runSettings;
-};
-
-TEST_F(MonitorSettings, FirstStartWritesSixDefaultsAndNeverAdvanced) {
-  EXPECT_EQ(RunEndingWith(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED)), 0);
-  const std::vector<std::string> reads = {"Advanced", "AlwaysOnTop", "SpdSenIcon", "AboutBox",
-                                          "StartMin", "ShowMinMax",  "Timer"};
-  EXPECT_EQ(store.reads, reads);
-  EXPECT_EQ(store.WrittenNames(), SixSettings());
-  EXPECT_EQ(writesBeforeShown, 6u);
-  EXPECT_EQ(store.values.count("Advanced"), 0u);
-  EXPECT_EQ(store.values["AlwaysOnTop"], 1);
-  EXPECT_EQ(store.values["SpdSenIcon"], 0);
-  EXPECT_EQ(store.values["AboutBox"], 0);
-  EXPECT_EQ(store.values["StartMin"], 0);
-  EXPECT_EQ(store.values["ShowMinMax"], 0);
-  EXPECT_EQ(store.values["Timer"], 100);
-  EXPECT_EQ(runSettings.Timer, 100);
-  EXPECT_EQ(runSettings.AlwaysOnTop, 1);
-}
-
-TEST_F(MonitorSettings, EnterWritesTheSixSettingsBackEscapeWritesNothing) {
-  store.values = {{"AlwaysOnTop", 0}, {"SpdSenIcon", 1}, {"AboutBox", 0}, {"StartMin", 0},
-                  {"ShowMinMax", 1},  {"Timer", 250},    {"Advanced", 7}};
-  EXPECT_EQ(RunEndingWith(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED)), 0);
-  EXPECT_TRUE(store.writes.empty());
-
-  EXPECT_EQ(RunEndingWith(WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED)), 0);
-  EXPECT_EQ(store.WrittenNames(), SixSettings());
-  EXPECT_EQ(store.values["Timer"], 250);
-  EXPECT_EQ(store.values["SpdSenIcon"], 1);
-  EXPECT_EQ(store.values["Advanced"], 7);
-  for (const auto& write : store.writes) EXPECT_NE(write.first, "Advanced");
-}
-
-TEST_F(MonitorSettings, EscapeKeyAndCloseCommandEndTheRunAsCancelAndOk) {
-  store.values = {{"AlwaysOnTop", 1}, {"SpdSenIcon", 0}, {"AboutBox", 0},
-                  {"StartMin", 0},    {"ShowMinMax", 0}, {"Timer", kQuietTimer}};
-  EXPECT_EQ(RunEndingWith(WM_KEYDOWN, VK_ESCAPE), 0);
-  EXPECT_TRUE(store.writes.empty());
-  EXPECT_EQ(RunEndingWith(WM_COMMAND, ID_CLOSE), 0);
-  EXPECT_EQ(store.WrittenNames(), SixSettings());
-}
-
-TEST_F(MonitorSettings, SetUpFailureEndsTheRunWithStatusOneAndWritesNothingBack) {
-  store.values = {{"AlwaysOnTop", 1}, {"SpdSenIcon", 0}, {"AboutBox", 0},
-                  {"StartMin", 0},    {"ShowMinMax", 0}, {"Timer", kQuietTimer}};
-  UseProfile(sim::Profile::WrongVendor);
-  HWND window = nullptr;
-  Seen().onMonitor = [&](ui::Dialog& monitor) { window = monitor.Hwnd(); };
-  app::MonitorApp application;
-  EXPECT_EQ(application.Run(Platform(), store), 1);
-  ASSERT_NE(window, nullptr);
-  EXPECT_FALSE(WasShown(window));
-  EXPECT_FALSE(::IsWindow(window));
-  EXPECT_TRUE(store.writes.empty());
-  ASSERT_EQ(Seen().boxes.size(), 1u);
-  EXPECT_EQ(Seen().boxes[0].text, "A Corvalith CPU was not found.");
-}
-
-HWND g_runWindow = nullptr;
-bool g_visibleWhenEnding = true;
-
-// Ends the modal run only after its loop has gone idle at least once.
-void CALLBACK CancelRun(HWND, UINT, UINT_PTR id, DWORD) {
-  ::KillTimer(nullptr, id);
-  g_visibleWhenEnding = (::GetWindowLongA(g_runWindow, GWL_STYLE) & WS_VISIBLE) != 0;
-  ::PostMessageA(g_runWindow, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-}
-
-TEST_F(MonitorSettings, StartMinStaysHiddenThroughTheModalRun) {
-  store.values = {{"AlwaysOnTop", 1}, {"SpdSenIcon", 0}, {"AboutBox", 0},
-                  {"StartMin", 1},    {"ShowMinMax", 0}, {"Timer", kQuietTimer}};
-  g_runWindow = nullptr;
-  g_visibleWhenEnding = true;
-  Seen().onMonitor = [](ui::Dialog& monitor) {
-    g_runWindow = monitor.Hwnd();
-    ::SetTimer(nullptr, 0, 50, &CancelRun);
-  };
-  app::MonitorApp application;
-  EXPECT_EQ(application.Run(Platform(), store), 0);
-  ASSERT_NE(g_runWindow, nullptr);
-  EXPECT_FALSE(WasShown(g_runWindow));
-  EXPECT_FALSE(g_visibleWhenEnding);
-  EXPECT_TRUE(store.writes.empty());
-}
-
-TEST_F(MonitorSettings, RunResultDecidesTheWriteBack) {
-  ui::AppSettings values;
-  values.Timer = 321;
-  for (intptr_t result :
-       {intptr_t{IDCANCEL}, intptr_t{-1}, intptr_t{0}, intptr_t{monitor::kSetupFailedResult}}) {
-    EXPECT_FALSE(ui::SaveSettingsAfterRun(store, values, result));
-  }
-  EXPECT_TRUE(store.writes.empty());
-  EXPECT_TRUE(ui::SaveSettingsAfterRun(store, values, IDOK));
-  EXPECT_EQ(store.WrittenNames(), SixSettings());
-  EXPECT_EQ(store.values["Timer"], 321);
-}
-
-// The registry profile under a company key of its own, removed again afterwards.
-class MonitorRegistry : public ::testing::Test {
- protected:
-  static constexpr const char* kCompany = "CorvalithTest";
-  static constexpr const char* kApplication = "h5-monitor";
-
-  void SetUp() override { DeleteKeys(); }
-  void TearDown() override { DeleteKeys(); }
-
-  static void DeleteKeys() {
-    const std::string company = std::string("software\\") + kCompany;
-    const std::string application = company + "\\" + kApplication;
-    ::RegDeleteKeyA(HKEY_CURRENT_USER, (application + "\\Settings").c_str());
-    ::RegDeleteKeyA(HKEY_CURRENT_USER, application.c_str());
-    ::RegDeleteKeyA(HKEY_CURRENT_USER, company.c_str());
-  }
-
-  static void SetRaw(const char* name, DWORD type, const void* data, DWORD size) {
-    const std::string path =
-        std::string("software\\") + kCompany + "\\" + kApplication + "\\Settings";
-    HKEY key = nullptr;
-    ASSERT_EQ(::RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                                nullptr, &key, nullptr),
-              ERROR_SUCCESS);
-    EXPECT_EQ(::RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size),
-              ERROR_SUCCESS);
-    ::RegCloseKey(key);
-  }
-};
-
-TEST_F(MonitorRegistry, WrongTypedValuesReadAsTheDefault) {
-  app::RegistryStore store(kCompany, kApplication);
-  // Absent: the default, and the key path is made on the way.
-  EXPECT_EQ(store.ReadInt("Settings", "Timer", 0), 0);
-  store.WriteInt("Settings", "Timer", -5);
-  EXPECT_EQ(store.ReadInt("Settings", "Timer", 0), -5);
-
-  SetRaw("Timer", REG_SZ, "100", 4);
-  EXPECT_EQ(store.ReadInt("Settings", "Timer", 0), 0);
-  const BYTE two[2] = {1, 0};
-  SetRaw("StartMin", REG_BINARY, two, sizeof two);
-  EXPECT_EQ(store.ReadInt("Settings", "StartMin", 255), 255);
-  const unsigned long long wide = 1;
-  SetRaw("AboutBox", REG_QWORD, &wide, sizeof wide);
-  EXPECT_EQ(store.ReadInt("Settings", "AboutBox", 255), 255);
-
-  // The start-up rules then put the defaults back as proper values.
-  ui::AppSettings settings;
-  ui::LoadSettings(store, settings);
-  EXPECT_EQ(settings.Timer, 100);
-  EXPECT_EQ(settings.StartMin, 0);
-  EXPECT_EQ(settings.AboutBox, 0);
-  EXPECT_EQ(store.ReadInt("Settings", "Timer", 0), 100);
-  EXPECT_EQ(store.ReadInt("Settings", "AlwaysOnTop", 255), 1);
-  EXPECT_EQ(store.ReadInt("Settings", "Advanced", 12345), 12345);
 }
 
 }  // namespace

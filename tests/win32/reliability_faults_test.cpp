@@ -50,7 +50,7 @@ class ReliabilityFaults : public MonitorFixture {
   }
 
   void Fresh(const ProfileCase& profile) {
-    Seen() = Recorder();
+    ForgetAll();
     ResetStore();
     Version() = profile.version;
     UseProfile(profile.profile);
@@ -77,12 +77,7 @@ class ReliabilityFaults : public MonitorFixture {
 
   // Icons added and not taken back by the end of the run.
   static int IconsLeft() {
-    int left = 0;
-    for (const ShellCall& call : Seen().shell) {
-      if (call.message == NIM_ADD) ++left;
-      if (call.message == NIM_DELETE) --left;
-    }
-    return left;
+    return static_cast<int>(ShellCount(NIM_ADD)) - static_cast<int>(ShellCount(NIM_DELETE));
   }
 
   static bool MutexIsFree() {
@@ -97,14 +92,7 @@ class ReliabilityFaults : public MonitorFixture {
   void ExpectSetUpFailure(int status, const std::string& text, const std::string& caption) {
     EXPECT_EQ(status, 1);
     EXPECT_FALSE(monitorSetUp);
-    ASSERT_EQ(Seen().boxes.size(), 1u);
-    const BoxCall& box = Seen().boxes[0];
-    EXPECT_EQ(box.text, text);
-    EXPECT_EQ(box.caption, caption);
-    EXPECT_EQ(box.type & 0xF, static_cast<UINT>(MB_OK));
-    EXPECT_FALSE(box.ownerVisible);
-    EXPECT_FALSE(box.owner != nullptr && WasShown(box.owner));
-    EXPECT_EQ(Seen().nestedBoxes, 0);
+    ASSERT_NO_FATAL_FAILURE(ExpectSetUpBox(text, caption));
     EXPECT_EQ(IconsLeft(), 0);
     ASSERT_FALSE(Seen().shell.empty());
     EXPECT_EQ(Seen().shell.back().message, static_cast<DWORD>(NIM_DELETE));
@@ -124,11 +112,7 @@ class ReliabilityFaults : public MonitorFixture {
     while (SampleCount() < target) {
       if (::GetTickCount() - started > 20000) return false;
       ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
-      MSG message;
-      while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&message);
-        ::DispatchMessageA(&message);
-      }
+      support::Pump();
     }
     return true;
   }
@@ -156,7 +140,7 @@ TEST_F(ReliabilityFaults, EachRefusedSetUpRequestEndsTheProgramCleanly) {
       PostCommand(ID_CLOSE);
     });
     ASSERT_EQ(status, 0);
-    ASSERT_TRUE(Seen().boxes.empty());
+    ASSERT_TRUE(Boxes().empty());
     ASSERT_GT(setUpRequests, 3u);
     EXPECT_EQ(IconsLeft(), 0);
 
@@ -214,20 +198,20 @@ TEST_F(ReliabilityFaults, RefusedLimitReadsNeverStackTheirBoxes) {
   store.values["Timer"] = 1;
   int ticksInsideBoxes = 0;
   bool pumped = true;
-  Seen().onBox = [&](const BoxCall&) {
+  support::WhileBoxOpen() = [&](const BoxCall&) {
     // The box's own loop: ticks go on arriving, and their refused reads must not open more.
     size_t before = SampleCount();
     pumped = pumped && PumpTicks(5);
     ticksInsideBoxes += static_cast<int>(SampleCount() - before);
     EXPECT_EQ(window->LimitFailureBoxes(), 1);
-    if (Seen().boxes.size() == 3) PostCommand(ID_CLOSE);
+    if (Boxes().size() == 3) PostCommand(ID_CLOSE);
   };
   int status = Run([&](monitor::MonitorDialog&) { port->RefuseRegister(MsrScalingWindow); });
   EXPECT_TRUE(pumped) << "the sampling timer stopped while a box was open";
   EXPECT_EQ(status, 0);
-  EXPECT_EQ(Seen().nestedBoxes, 0);
-  ASSERT_GE(Seen().boxes.size(), 3u);
-  for (const BoxCall& box : Seen().boxes) {
+  EXPECT_EQ(support::NestedBoxes(), 0);
+  ASSERT_GE(Boxes().size(), 3u);
+  for (const BoxCall& box : Boxes()) {
     EXPECT_EQ(box.text, kRefused);
     EXPECT_EQ(box.caption, "Error");
   }
@@ -240,7 +224,7 @@ TEST_F(ReliabilityFaults, RefusedLimitReadsNeverStackTheirBoxes) {
 
 TEST_F(ReliabilityFaults, RefusedPolicyWritesShowTheirBoxAndTheProgramGoesOn) {
   std::vector<std::vector<UINT>> marks;
-  Seen().onBox = [&](const BoxCall&) {
+  support::WhileBoxOpen() = [&](const BoxCall&) {
     std::vector<UINT> checked;
     CollectChecked(window->tray.Popup(), checked);
     marks.push_back(checked);
@@ -255,12 +239,12 @@ TEST_F(ReliabilityFaults, RefusedPolicyWritesShowTheirBoxAndTheProgramGoesOn) {
     PostCommand(ID_CLOSE);
   });
   EXPECT_EQ(status, 0);
-  ASSERT_EQ(Seen().boxes.size(), 3u);
-  for (const BoxCall& box : Seen().boxes) {
+  ASSERT_EQ(Boxes().size(), 3u);
+  for (const BoxCall& box : Boxes()) {
     EXPECT_EQ(box.text, kRefused);
     EXPECT_EQ(box.caption, ui::AppName());
   }
-  EXPECT_EQ(Seen().nestedBoxes, 0);
+  EXPECT_EQ(support::NestedBoxes(), 0);
   // The mark follows the user's choice even when the processor refused it.
   ASSERT_EQ(marks.size(), 3u);
   EXPECT_EQ(marks[0], std::vector<UINT>{ID_ECONOMY});
@@ -282,10 +266,10 @@ TEST_F(ReliabilityFaults, RefusedManualSelectionWriteShowsTheErrorBoxAndKeepsThe
   });
   EXPECT_EQ(status, 0);
   // Windows XP: the notice first, then the refusal.
-  ASSERT_EQ(Seen().boxes.size(), 2u);
-  EXPECT_EQ(Seen().boxes[0].caption, "Notice for Windows XP Users");
-  EXPECT_EQ(Seen().boxes[1].text, kRefused);
-  EXPECT_EQ(Seen().boxes[1].caption, "Error");
+  ASSERT_EQ(Boxes().size(), 2u);
+  EXPECT_EQ(Boxes()[0].caption, "Notice for Windows XP Users");
+  EXPECT_EQ(Boxes()[1].text, kRefused);
+  EXPECT_EQ(Boxes()[1].caption, "Error");
   EXPECT_EQ(Seen().dialogs, std::vector<int>{IDD_MANUALSELECTION});
   EXPECT_EQ(processor->WindowLower(), lower);
   EXPECT_EQ(processor->WindowUpper(), upper);
@@ -304,8 +288,8 @@ TEST_F(ReliabilityFaults, TrayUseDuringASetUpFailureBoxChangesNothing) {
     SCOPED_TRACE(viaTray ? "double click on the icon" : "menu commands");
     Fresh(kProfiles[0]);
     port->RefuseRegister(MsrScalingPolicy);
-    Seen().onBox = [&](const BoxCall& box) {
-      if (Seen().boxes.size() > 1) return;
+    support::WhileBoxOpen() = [&](const BoxCall& box) {
+      if (Boxes().size() > 1) return;
       HWND monitor = box.owner;
       HWND trayWindow =
           ::FindWindowExA(HWND_MESSAGE, nullptr, tray::CSystemTray::ClassName, nullptr);
@@ -316,11 +300,7 @@ TEST_F(ReliabilityFaults, TrayUseDuringASetUpFailureBoxChangesNothing) {
       } else {
         for (UINT id : commands) ::PostMessageA(monitor, WM_COMMAND, id, 0);
       }
-      MSG message;
-      while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&message);
-        ::DispatchMessageA(&message);
-      }
+      support::Pump();
     };
     int status = Run();
     ExpectSetUpFailure(status, kRefused, "Error");
@@ -336,15 +316,11 @@ TEST_F(ReliabilityFaults, TrayUseDuringASetUpFailureBoxChangesNothing) {
 // A refused policy write leaves its box open while the tray menu stays usable: choosing a policy
 // again must not stack a second box on the first.
 TEST_F(ReliabilityFaults, PolicyChosenAgainWhileItsBoxIsOpenDoesNotStackBoxes) {
-  Seen().onBox = [&](const BoxCall&) {
-    if (Seen().boxes.size() == 1) {
+  support::WhileBoxOpen() = [&](const BoxCall&) {
+    if (Boxes().size() == 1) {
       PostCommand(ID_PERFORMANCE);
       PostCommand(ID_ECONOMY);
-      MSG message;
-      while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&message);
-        ::DispatchMessageA(&message);
-      }
+      support::Pump();
       PostCommand(ID_CLOSE);
     }
   };
@@ -353,7 +329,7 @@ TEST_F(ReliabilityFaults, PolicyChosenAgainWhileItsBoxIsOpenDoesNotStackBoxes) {
     PostCommand(ID_ECONOMY);
   });
   EXPECT_EQ(status, 0);
-  EXPECT_EQ(Seen().nestedBoxes, 0);
+  EXPECT_EQ(support::NestedBoxes(), 0);
   // The later choices were still sent to the processor, and the mark follows the last one.
   size_t policyWrites = 0;
   for (const auto& logged : port->Log()) {
@@ -376,9 +352,9 @@ TEST_F(ReliabilityFaults, SecondCopyDuringTheRunIsTurnedAway) {
   EXPECT_EQ(secondStatus, 0);
   EXPECT_TRUE(secondStore.reads.empty());
   EXPECT_TRUE(secondStore.writes.empty());
-  ASSERT_EQ(Seen().boxes.size(), 1u);
-  EXPECT_EQ(Seen().boxes[0].text, "Varistep Monitor is already running!");
-  EXPECT_EQ(Seen().boxes[0].caption, ui::AppName());
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(Boxes()[0].text, "Varistep Monitor is already running!");
+  EXPECT_EQ(Boxes()[0].caption, ui::AppName());
   EXPECT_TRUE(MutexIsFree());
 }
 

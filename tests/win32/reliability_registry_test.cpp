@@ -144,6 +144,31 @@ class ReliabilityRegistry : public MonitorFixture {
   }
 };
 
+TEST_F(ReliabilityRegistry, WrongTypedValuesReadAsTheDefault) {
+  app::RegistryStore registry(kCompany, kApplication);
+  // Absent: the default, and the key path is made on the way.
+  EXPECT_EQ(registry.ReadInt("Settings", "Timer", 0), 0);
+  registry.WriteInt("Settings", "Timer", -5);
+  EXPECT_EQ(registry.ReadInt("Settings", "Timer", 0), -5);
+
+  SetRaw(SettingsPath(), "Timer", {"REG_SZ", REG_SZ, {'1', '0', '0', 0}});
+  EXPECT_EQ(registry.ReadInt("Settings", "Timer", 0), 0);
+  SetRaw(SettingsPath(), "StartMin", {"REG_BINARY", REG_BINARY, {1, 0}});
+  EXPECT_EQ(registry.ReadInt("Settings", "StartMin", 255), 255);
+  SetRaw(SettingsPath(), "AboutBox", {"REG_QWORD", REG_QWORD, {1, 0, 0, 0, 0, 0, 0, 0}});
+  EXPECT_EQ(registry.ReadInt("Settings", "AboutBox", 255), 255);
+
+  // The start-up rules then put the defaults back as proper values.
+  ui::AppSettings loaded;
+  ui::LoadSettings(registry, loaded);
+  EXPECT_EQ(loaded.Timer, 100);
+  EXPECT_EQ(loaded.StartMin, 0);
+  EXPECT_EQ(loaded.AboutBox, 0);
+  EXPECT_EQ(registry.ReadInt("Settings", "Timer", 0), 100);
+  EXPECT_EQ(registry.ReadInt("Settings", "AlwaysOnTop", 255), 1);
+  EXPECT_EQ(registry.ReadInt("Settings", "Advanced", 12345), 12345);
+}
+
 TEST_F(ReliabilityRegistry, EveryWrongShapeOfEveryValueReadsAsTheDefault) {
   app::RegistryStore registry(kCompany, kApplication);
   int cases = 0;
@@ -163,13 +188,13 @@ TEST_F(ReliabilityRegistry, WrongShapesAreReplacedByWellFormedDefaultsThroughARu
   for (const Stored& shape : WrongShapes()) {
     SCOPED_TRACE(shape.what);
     DeleteKeys();
-    Seen() = Recorder();
+    ForgetAll();
     UseProfile(sim::Profile::Default);
     for (const char* name : kSevenValues) SetRaw(SettingsPath(), name, shape);
     app::RegistryStore registry(kCompany, kApplication);
     ui::AppSettings seen;
     EXPECT_EQ(RunAndClose(registry, &seen), 0);
-    EXPECT_TRUE(Seen().boxes.empty());
+    EXPECT_TRUE(Boxes().empty());
     // Ran with the defaults: Advanced reads as 0, the others as a fresh installation's.
     EXPECT_EQ(seen.Advanced, 0);
     EXPECT_EQ(seen.Timer, 100);
@@ -239,7 +264,7 @@ TEST_F(ReliabilityRegistry, ReadOnlySettingsKeyRunsOnDefaultsWithoutComplaint) {
   registry.WriteInt("Settings", "Timer", 999);
   ui::AppSettings seen;
   EXPECT_EQ(RunAndClose(registry, &seen), 0);
-  EXPECT_TRUE(Seen().boxes.empty());
+  EXPECT_TRUE(Boxes().empty());
   EXPECT_EQ(seen.Timer, 100);
   EXPECT_EQ(seen.AlwaysOnTop, 1);
   // Nothing changed behind the lock.

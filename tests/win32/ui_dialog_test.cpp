@@ -10,17 +10,9 @@
 #include "resources/resource.h"
 #include "ui/App.h"
 #include "ui/StartUp.h"
+#include "support/TestSupport.h"
 
 namespace {
-
-// Delivers everything posted to this thread's windows, so posted follow-ups have run.
-void Pump() {
-  MSG msg;
-  while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    ::TranslateMessage(&msg);
-    ::DispatchMessageA(&msg);
-  }
-}
 
 class InitHookGuard {
  public:
@@ -179,7 +171,7 @@ TEST(UiDialogTable, FalseFromAHandlerLeavesTheMessageToTheDialogManager) {
 
   // WM_CLOSE's handler returns FALSE: the dialog manager turns it into Cancel.
   ::SendMessageA(dialog.Hwnd(), WM_CLOSE, 0, 0);
-  Pump();
+  support::Pump();
   EXPECT_FALSE(dialog.HasWindow());
   EXPECT_EQ(dialog.Result(), IDCANCEL);
   EXPECT_EQ(dialog.calls.back(), "close");
@@ -246,7 +238,7 @@ TEST(UiDialogModeless, EscapeAndCloseBoxReachCancel) {
   ui::Dialog plain(IDD_ABOUTBOX, nullptr);
   ASSERT_TRUE(plain.Create());
   ::SendMessageA(plain.Hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
-  Pump();
+  support::Pump();
   EXPECT_FALSE(plain.HasWindow());
   EXPECT_EQ(plain.Result(), IDCANCEL);
 }

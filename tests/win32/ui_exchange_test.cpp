@@ -46,16 +46,6 @@ std::string TextOf(HWND hwnd) {
   return text;
 }
 
-class MessageBoxGuard {
- public:
-  MessageBoxGuard() {
-    support::Boxes().clear();
-    support::BoxAnswer() = IDOK;
-    ui::SetMessageBoxHook(&support::RecordBox);
-  }
-  ~MessageBoxGuard() { ui::SetMessageBoxHook(nullptr); }
-};
-
 class UiExchange : public ::testing::Test {
  protected:
   void SetUp() override { ui::StartUp(); }
@@ -179,7 +169,7 @@ TEST_F(UiExchange, UIntShowsDecimalAndReadsTheFieldBack) {
   ASSERT_TRUE(dialog.UpdateData(false));
   EXPECT_EQ(TextOf(Item(dialog, IDC_INTERVAL)), "0");
 
-  MessageBoxGuard boxes;
+  support::BoxRecording boxes;
   for (const char* text : {"  250 ", "\t+100", "00", "12000", "99999999999"}) {
     ::SetWindowTextA(Item(dialog, IDC_INTERVAL), text);
     ASSERT_TRUE(dialog.UpdateData(true)) << text;
@@ -204,7 +194,7 @@ TEST_F(UiExchange, ABadNumberIsRefusedAndTheDialogStaysOpenWithTheFieldSelected)
   HWND field = Item(dialog, IDC_INTERVAL);
   ::SetFocus(Item(dialog, IDC_ALWAYS_ON_TOP));
 
-  MessageBoxGuard boxes;
+  support::BoxRecording boxes;
   for (const char* text : {"250ms", "-5", "", "   "}) {
     SCOPED_TRACE(text);
     support::Boxes().clear();

@@ -1,0 +1,126 @@
+// A real monitor window set up on a simulated processor of four steps, whose commands open their
+// dialogs with a script run inside each: what the dialog is handed, and what OK and Cancel leave.
+#pragma once
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "ui/Settings.h"
+#include "monitor/MonitorDialog.h"
+#include "processor/MsrRequest.h"
+#include "resources/resource.h"
+#include "sim/SimDriverPort.h"
+#include "sim/SimProcessor.h"
+#include "tray/SystemTray.h"
+#include "ui/App.h"
+#include "ui/Dialog.h"
+#include "ui/StartUp.h"
+#include "support/TestSupport.h"
+
+namespace dialogs_commands_test {
+
+using support::MemoryStore;
+
+inline BOOL AcceptNotify(DWORD, NOTIFYICONDATAA*) {
+  return TRUE;
+}
+
+inline VersionFields g_version = {2, 5, 1};
+inline VersionFields TestVersion() {
+  return g_version;
+}
+constexpr VersionFields kWindowsXp = {2, 5, 1};
+constexpr VersionFields kWindows2000 = {2, 5, 0};
+
+// What the test does inside a command's dialog once it is set up.
+inline std::function<void(ui::Dialog&)> g_script;
+inline void RunScript(ui::Dialog& dialog) {
+  if (g_script) g_script(dialog);
+}
+
+// A press of a button, delivered by the dialog's own loop once it runs.
+inline void PostClick(ui::Dialog& dialog, int id) {
+  ::PostMessageA(dialog.Hwnd(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(::GetDlgItem(dialog.Hwnd(), id)));
+}
+
+// Four steps with levels 100, 66, 33, 0. The last runs at 600 MHz and 1.350 V with dividers 3
+// and 6; the second at 1.1 V.
+inline sim::SimConfig FourSteps() {
+  sim::SimConfig c = sim::ProfileConfig(sim::Profile::Default);
+  c.steps = {
+      {100, 1000, 1600, 5, 10}, {66, 866, 1100, 4, 9}, {33, 733, 1400, 4, 8}, {0, 600, 1350, 3, 6}};
+  c.reportedLastStep = 3;
+  c.windowLower = 0;
+  c.windowUpper = 100;
+  return c;
+}
+
+class DialogCommandsTest : public ::testing::Test {
+ protected:
+  DialogCommandsTest() : processor(FourSteps()), port(processor), pci(processor) {}
+
+  void SetUp() override {
+    ui::StartUp();
+    tray::CSystemTray::SetShellNotify(&AcceptNotify);
+    settings = support::DefaultSettings();
+  }
+
+  void TearDown() override {
+    ui::Dialog::SetInitHook(nullptr);
+    g_script = nullptr;
+    monitor.reset();
+    ui::SetMainWindow(nullptr);
+    tray::CSystemTray::SetShellNotify(nullptr);
+    g_version = kWindowsXp;
+  }
+
+  void StartMonitor(VersionFields version = kWindowsXp) {
+    g_version = version;
+    platform = {&processor, &port, &pci, nullptr, &TestVersion};
+    monitor = std::make_unique<monitor::MonitorDialog>(settings, store, platform);
+    ASSERT_TRUE(monitor->Create());
+    ASSERT_EQ(monitor->ExitCode(), 0u);
+    ASSERT_EQ(monitor->steps.lastStep, 3);
+    ASSERT_TRUE(support::Boxes().empty());
+  }
+
+  // Runs a command of the monitor window; `script` acts inside the dialog it opens.
+  void Command(UINT id, std::function<void(ui::Dialog&)> script) {
+    g_script = std::move(script);
+    ui::Dialog::SetInitHook(&RunScript);
+    ::SendMessageA(monitor->Hwnd(), WM_COMMAND, id, 0);
+    ui::Dialog::SetInitHook(nullptr);
+    g_script = nullptr;
+  }
+
+  bool Greyed(UINT id) const {
+    return (::GetMenuState(monitor->tray.TrayMenu(), id, MF_BYCOMMAND) & MF_GRAYED) != 0;
+  }
+
+  // Writes of the scaling-window register the driver saw.
+  std::vector<MsrRequest> WindowWrites() const {
+    std::vector<MsrRequest> writes;
+    for (const auto& logged : port.Log()) {
+      if (!logged.isRead && logged.request.msr == MsrScalingWindow)
+        writes.push_back(logged.request);
+    }
+    return writes;
+  }
+
+  support::BoxRecording boxes;
+  sim::SimProcessor processor;
+  sim::SimDriverPort port;
+  sim::SimPci pci;
+  MemoryStore store;
+  ui::AppSettings settings;
+  monitor::ProcessorPlatform platform = {};
+  std::unique_ptr<monitor::MonitorDialog> monitor;
+};
+
+}  // namespace dialogs_commands_test

@@ -1,0 +1,161 @@
+// The tray icon manager against a fake shell that records every call and behaves like the real
+// notification area: an add fails while the taskbar is down or when the icon is already there,
+// and a modify or delete needs a registered icon.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "resource.h"
+#include "tray/SystemTray.h"
+#include "ui/App.h"
+#include "ui/StartUp.h"
+
+namespace tray_test {
+
+using tray::CSystemTray;
+
+// The version-2 record's size, pinned per target.
+constexpr DWORD kVersion2Size = sizeof(void*) == 8 ? 504 : 488;
+
+struct ShellCall {
+  DWORD message;
+  DWORD cbSize;
+  HWND hWnd;
+  UINT uID;
+  UINT uFlags;
+  UINT callback;
+  HICON hIcon;
+  std::string tip;
+  DWORD dwState;
+  DWORD dwStateMask;
+  std::string info;
+  std::string infoTitle;
+  UINT timeout;
+};
+
+struct FakeShell {
+  bool taskbarUp = true;
+  bool refuseDelete = false;
+  bool refuseModify = false;
+  bool registered = false;
+  std::vector<ShellCall> calls;
+};
+
+inline FakeShell g_shell;
+
+inline BOOL FakeNotify(DWORD message, NOTIFYICONDATAA* data) {
+  ShellCall call;
+  call.message = message;
+  call.cbSize = data->cbSize;
+  call.hWnd = data->hWnd;
+  call.uID = data->uID;
+  call.uFlags = data->uFlags;
+  call.callback = data->uCallbackMessage;
+  call.hIcon = data->hIcon;
+  call.tip.assign(data->szTip, strnlen(data->szTip, sizeof(data->szTip)));
+  call.dwState = data->dwState;
+  call.dwStateMask = data->dwStateMask;
+  call.info.assign(data->szInfo, strnlen(data->szInfo, sizeof(data->szInfo)));
+  call.infoTitle.assign(data->szInfoTitle, strnlen(data->szInfoTitle, sizeof(data->szInfoTitle)));
+  call.timeout = data->uTimeout;
+  g_shell.calls.push_back(call);
+
+  if (!g_shell.taskbarUp) return FALSE;
+  switch (message) {
+    case NIM_ADD:
+      if (g_shell.registered) return FALSE;
+      g_shell.registered = true;
+      return TRUE;
+    case NIM_MODIFY:
+      return g_shell.registered && !g_shell.refuseModify;
+    case NIM_DELETE:
+      if (!g_shell.registered || g_shell.refuseDelete) return FALSE;
+      g_shell.registered = false;
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}
+
+// A hidden window that stands in for the monitor window as the tray's command window.
+class CommandSink : public ui::Window {
+ public:
+  CommandSink() { Create("VaristepTrayTestSink", WS_POPUP, 0, 0, 10, 10, nullptr); }
+
+  std::vector<WPARAM> commands;
+  // What the popup looked like while it was open.
+  bool sawPopupIdle = false;
+  UINT defaultWhileOpen = static_cast<UINT>(-1);
+  HMENU shownPopup = nullptr;
+  WPARAM mnemonic = 0;
+
+ protected:
+  LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override {
+    switch (message) {
+      case WM_COMMAND:
+        commands.push_back(wParam);
+        return 0;
+      case WM_ENTERIDLE:
+        // The popup is open and waiting for the user: look at it, then close it.
+        if (wParam == MSGF_MENU && !sawPopupIdle) {
+          sawPopupIdle = true;
+          defaultWhileOpen = ::GetMenuDefaultItem(shownPopup, TRUE, 0);
+          // Type a mnemonic as the user would, or just close the popup.
+          if (mnemonic != 0) {
+            ::PostMessageA(Hwnd(), WM_CHAR, mnemonic, 1);
+          } else {
+            ::EndMenu();
+          }
+        }
+        return 0;
+      case WM_TIMER:
+        // Guard against a popup that never reports idle: close it so the test can fail.
+        ::KillTimer(Hwnd(), wParam);
+        ::EndMenu();
+        return 0;
+      default:
+        return Window::WindowProc(message, wParam, lParam);
+    }
+  }
+};
+
+inline const HICON kIconA = ::LoadIconA(nullptr, MAKEINTRESOURCEA(32512));  // IDI_APPLICATION
+inline const HICON kIconB = ::LoadIconA(nullptr, MAKEINTRESOURCEA(32516));  // IDI_INFORMATION
+inline const HICON kIconC = ::LoadIconA(nullptr, MAKEINTRESOURCEA(32515));  // IDI_WARNING
+
+class SystemTrayTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    g_shell = FakeShell();
+    CSystemTray::SetShellNotify(&FakeNotify);
+    ui::StartUp();
+    ASSERT_NE(kIconA, nullptr);
+    ASSERT_NE(kIconB, nullptr);
+    ASSERT_NE(kIconA, kIconB);
+  }
+  void TearDown() override { CSystemTray::SetShellNotify(nullptr); }
+
+  // The program's own creation call.
+  static BOOL CreateAsProgram(CSystemTray& tray, HICON icon = kIconA) {
+    return tray.CreateTrayIcon(nullptr, tray::TrayNotifyMessage, "Varistep Monitor", icon,
+                               IDR_TRAY_MENU, FALSE, nullptr, nullptr, 0, 10);
+  }
+
+  static void ExpectState(const CSystemTray& tray, BOOL hidden, BOOL removed, BOOL addPending) {
+    EXPECT_EQ(tray.Hidden(), hidden);
+    EXPECT_EQ(tray.Removed(), removed);
+    EXPECT_EQ(tray.AddPending(), addPending);
+  }
+
+  static std::string ItemText(HMENU menu, UINT item, UINT by) {
+    char text[256] = {};
+    ::GetMenuStringA(menu, item, text, sizeof(text), by);
+    return text;
+  }
+};
+
+}  // namespace tray_test
