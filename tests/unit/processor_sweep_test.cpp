@@ -137,7 +137,6 @@ TEST(Refusals, AnyRefusedRequestStopsAtOnceAndLeavesNoTable) {
       cpu.refuseCall = k;
       Built b = Build(cpu);
       EXPECT_EQ(b.outcome.kind, SetupOutcome::Kind::RequestRefused);
-      EXPECT_EQ(b.outcome.kind, SetupOutcome::Kind::RequestRefused);
       EXPECT_TRUE(b.outcome.endsProcess);
       // Nothing after it, but a sweep that has read the window gives it back as it was found.
       const bool restores = !registers && k > 1;
