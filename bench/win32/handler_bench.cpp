@@ -105,14 +105,6 @@ class BaselineWindow {
   }
 };
 
-void Pump() {
-  MSG message;
-  while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-    ::TranslateMessage(&message);
-    ::DispatchMessageA(&message);
-  }
-}
-
 // Microseconds per tick over `ticks` ticks sent to `window`. Each tick is timed on its own and
 // followed by a short sleep, as real ticks are 100 ms apart: the shell and the X server finish
 // what a tick handed them (repainting the tray, drawing) outside the next tick's time.
@@ -124,10 +116,10 @@ double TimeTicks(HWND window, int ticks, DWORD gapMs) {
     total += bench::Now() - start;
     if (gapMs > 0) {
       ::Sleep(gapMs);
-      Pump();
+      support::Pump();
     }
   }
-  Pump();
+  support::Pump();
   return bench::Seconds(total) * 1e6 / ticks;
 }
 
@@ -157,11 +149,11 @@ bench::Summary TimeCalls(int runs, int calls, Step step, DWORD gapMs = 0) {
       total += bench::Now() - start;
       if (gapMs > 0) {
         ::Sleep(gapMs);
-        Pump();
+        support::Pump();
       }
     }
     us.push_back(bench::Seconds(total) * 1e6 / calls);
-    Pump();
+    support::Pump();
   }
   return bench::Summarize(us);
 }
@@ -245,7 +237,7 @@ int main(int argc, char** argv) {
   }
   ::UpdateWindow(dialog->Hwnd());
   ::UpdateWindow(baseline.window);
-  Pump();
+  support::Pump();
 
   RECT chart = {};
   ::GetClientRect(dialog->chart.Hwnd(), &chart);

@@ -36,14 +36,6 @@ void TimedSleep(uint32_t ms) {
   ++g_sleeps;
 }
 
-void Pump() {
-  MSG message;
-  while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-    ::TranslateMessage(&message);
-    ::DispatchMessageA(&message);
-  }
-}
-
 struct SetUpRun {
   double ms = -1;
   int steps = 0;
@@ -72,9 +64,9 @@ SetUpRun TimeSetUp(sim::Profile profile) {
     run.sleptMs = g_sleptMs;
   }
   dialog.reset();
-  Pump();
+  support::Pump();
   ::Sleep(100);
-  Pump();
+  support::Pump();
   return run;
 }
 

@@ -93,7 +93,7 @@ bool BySweep(RegisterIo& io, CpuidSource& cpuid, const PciSource* pci, SleepFn s
 // step on its side. Where two steps share a level, the lower one counts.
 void FindInitialSteps(StepTable& steps) {
   int32_t upper = -1, lower = -1;
-  for (int32_t i = 0; i <= steps.lastStep; ++i) {
+  for (int32_t i = 0; i < steps.StepCount(); ++i) {
     if (steps.level[i] == steps.initialUpperLevel) upper = i;
     if (steps.level[i] == steps.initialLowerLevel) lower = i;
   }

@@ -185,8 +185,7 @@ TEST_F(PropertiesDialogTest, EnterConfirmsAndCancelEscapeAndTheCloseBoxKeepTheMe
       ::IsDialogMessageA(d.Hwnd(), &escape);
     } else {
       ::SendMessageA(d.Hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
-      MSG msg;
-      while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageA(&msg);
+      support::Pump();
     }
     EXPECT_EQ(d.Result(), IDCANCEL) << way;
     EXPECT_EQ(d.Timer, 100u) << way;
