@@ -1,6 +1,8 @@
 // VaristepDemo.exe: the same program on the simulated processor, whose load is this machine's.
 #include <windows.h>
 
+#include <cstdio>
+
 #include "app/HostLoadReader.h"
 #include "app/MonitorApp.h"
 #include "processor/Win32Platform.h"
@@ -42,16 +44,48 @@ class HostLoadCpuid : public CpuidSource {
   app::HostLoadReader load_;
 };
 
+// The simulated driver has no device a debugger could watch, so the demo says which one set-up
+// opened and the control code of its first request, once per open (Wine: WINEDEBUG=+debugstr).
+class ReportingPort : public DriverPort {
+ public:
+  explicit ReportingPort(DriverPort& inner) : inner_(inner) {}
+
+  DeviceHandle Open(const char* path, uint32_t flagsAndAttributes) override {
+    path_ = path;
+    reported_ = false;
+    return inner_.Open(path, flagsAndAttributes);
+  }
+  uint32_t LastError() override { return inner_.LastError(); }
+  bool Control(DeviceHandle device, uint32_t code, const void* in, uint32_t inSize, void* out,
+               uint32_t outSize, uint32_t* bytesReturned) override {
+    if (!reported_ && path_ != nullptr) {
+      reported_ = true;
+      char text[96];
+      std::snprintf(text, sizeof text, "VaristepDemo: %s control code %lu\n", path_,
+                    static_cast<unsigned long>(code));
+      ::OutputDebugStringA(text);
+    }
+    return inner_.Control(device, code, in, inSize, out, outSize, bytesReturned);
+  }
+  bool Close(DeviceHandle device) override { return inner_.Close(device); }
+
+ private:
+  DriverPort& inner_;
+  const char* path_ = nullptr;
+  bool reported_ = false;
+};
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   static sim::SimProcessor processor(sim::Profile::Default);
   static HostLoadCpuid cpuid(processor);
-  static sim::SimDriverPort driverPort(processor);
+  static sim::SimDriverPort simPort(processor);
   // The VxD exists only on the 9x family and the NT driver only on NT: set-up must pick the path
   // of the system it runs on.
-  driverPort.InstallOnly(ReadWindowsVersion().platformId < VER_PLATFORM_WIN32_NT ? DevicePath9x
-                                                                                 : DevicePathNt);
+  simPort.InstallOnly(ReadWindowsVersion().platformId < VER_PLATFORM_WIN32_NT ? DevicePath9x
+                                                                              : DevicePathNt);
+  static ReportingPort driverPort(simPort);
   static sim::SimPci pci(processor);
   monitor::ProcessorPlatform platform = {&cpuid, &driverPort, &pci, &SleepMilliseconds,
                                          &ReadWindowsVersion};

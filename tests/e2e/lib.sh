@@ -45,11 +45,12 @@ clear_settings() { wine reg delete "HKCU\\Software\\Corvalith\\$1" /f >/dev/null
 set_setting() { wine reg add "$(settings_key "$1")" /v "$2" /t REG_DWORD /d "$3" /f >/dev/null 2>&1; }
 
 # Starts a program from the build folder (so readme.htm is beside it); its exit status lands in
-# $SHOTS/<tag>.status (the tag defaults to the program's name).
+# $SHOTS/<tag>.status (the tag defaults to the program's name), and what Wine logged in
+# $SHOTS/<tag>.log.
 start() {
   local name=$1 tag=${2:-$1}
   rm -f "$SHOTS/$tag.status"
-  (cd "$BUILD" && wine "./$name.exe" >/dev/null 2>&1; echo $? >"$SHOTS/$tag.status") &
+  (cd "$BUILD" && wine "./$name.exe" >/dev/null 2>"$SHOTS/$tag.log"; echo $? >"$SHOTS/$tag.status") &
 }
 exit_status() {  # exit_status <tag> [seconds]: waits for the program to end
   local name=$1 i

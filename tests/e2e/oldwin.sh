@@ -5,9 +5,13 @@
 # Information lists the ten steps, and Manual Selection's OK shows the Windows XP notice on XP (and
 # the other 5.x systems after 2000) only.
 # 64-bit Wine offers no 98, 2000 or XP (32-bit) mode: there the 64-bit systems it has are run.
+# One run a mode: oldwin.sh [mode...]; without one, every mode the target's Wine has.
 source "$(dirname "$0")/lib.sh"
-modes="win98 win2k winxp"
-[ "$VS_WINE_TARGET" = x86_64 ] && modes="winxp64 win2003"
+modes="$*"
+if [ -z "$modes" ]; then
+  modes="win98 win2k winxp"
+  [ "$VS_WINE_TARGET" = x86_64 ] && modes="winxp64 win2003"
+fi
 app_key='HKCU\Software\Wine\AppDefaults\VaristepDemo.exe'
 trap 'wine reg delete "$app_key" /f >/dev/null 2>&1' EXIT
 
@@ -16,8 +20,14 @@ for mode in $modes; do
   clear_settings VaristepDemo
   set_setting VaristepDemo Advanced 1
   wine reg add "$app_key" /v Version /d "$mode" /f >/dev/null 2>&1
-  start VaristepDemo "oldwin-$mode"
+  WINEDEBUG=-all,+debugstr start VaristepDemo "oldwin-$mode"
   check "$mode: the window appears" 'probe wait "Varistep Monitor" 15000'
+  # What the demo reports of its first request: the device set-up opened and the control code.
+  case $mode in
+    win98) device='\\\\.\\stpvxd.vxd control code 1' ;;
+    *) device='\\\\.\\I2CDev control code 2621499396' ;;
+  esac
+  check "$mode: set-up opens $device" 'grep -qF "$device" "$SHOTS/oldwin-$mode.log"'
   sleep 3
   IFS=, read -r l t r b <<<"$(control_rect "Varistep Monitor" 1038)"
   shot "oldwin-$mode"
