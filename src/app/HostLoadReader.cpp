@@ -4,19 +4,11 @@ namespace app {
 
 namespace {
 
-// SystemProcessorPerformanceInformation: one record per processor; kernel time includes idle.
 constexpr ULONG kProcessorPerformanceClass = 8;
-struct ProcessorPerformance {
-  LARGE_INTEGER idle;
-  LARGE_INTEGER kernel;
-  LARGE_INTEGER user;
-  LARGE_INTEGER reserved[2];
-  ULONG interrupts;
-};
+static_assert(sizeof(ProcessorPerformance) == 48, "the system's record size on both targets");
 
 // The 9x family's performance counters live under HKEY_DYN_DATA: reading a counter's name under
 // StartStat starts it, StatData holds its value, StopStat stops it.
-const HKEY kDynData = reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(0x80000006));
 constexpr const char* kUsageCounter = "KERNEL\\CPUUsage";
 
 uint64_t Ticks(LARGE_INTEGER value) {
@@ -25,17 +17,6 @@ uint64_t Ticks(LARGE_INTEGER value) {
 
 uint64_t Ticks(const FILETIME& t) {
   return (static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
-}
-
-bool TouchCounter(const char* subkey) {
-  HKEY key = nullptr;
-  if (::RegOpenKeyExA(kDynData, subkey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
-  DWORD value = 0;
-  DWORD size = sizeof value;
-  LONG status = ::RegQueryValueExA(key, kUsageCounter, nullptr, nullptr,
-                                   reinterpret_cast<BYTE*>(&value), &size);
-  ::RegCloseKey(key);
-  return status == ERROR_SUCCESS;
 }
 
 template <typename Fn>
@@ -47,22 +28,26 @@ Fn Lookup(const char* module, const char* name) {
 
 }  // namespace
 
-HostLoadReader::HostLoadReader() {
+HostLoadApi HostLoadApi::System() {
+  return HostLoadApi{Lookup<QuerySystemFn>("ntdll.dll", "NtQuerySystemInformation"),
+                     Lookup<SystemTimesFn>("kernel32.dll", "GetSystemTimes"), &::RegOpenKeyExA,
+                     &::RegQueryValueExA, &::RegCloseKey};
+}
+
+HostLoadReader::HostLoadReader(const HostLoadApi& api) : api_(api) {
   sim::ProcessorTimes probe[sim::BusiestLoad::kMaxProcessors];
-  querySystem_ = Lookup<QuerySystemFn>("ntdll.dll", "NtQuerySystemInformation");
-  systemTimes_ = Lookup<SystemTimesFn>("kernel32.dll", "GetSystemTimes");
-  if (querySystem_ != nullptr && ReadPerProcessor(probe) != 0) {
+  if (api_.querySystem != nullptr && ReadPerProcessor(probe) != 0) {
     source_ = Source::PerProcessor;
-  } else if (systemTimes_ != nullptr && ReadSystemTimes(probe) != 0) {
+  } else if (api_.systemTimes != nullptr && ReadSystemTimes(probe) != 0) {
     source_ = Source::SystemTimes;
   } else if (TouchCounter("PerfStats\\StartStat")) {
-    if (::RegOpenKeyExA(kDynData, "PerfStats\\StatData", 0, KEY_QUERY_VALUE, &usageKey_) ==
+    if (api_.regOpen(HKEY_DYN_DATA, "PerfStats\\StatData", 0, KEY_QUERY_VALUE, &usageKey_) ==
             ERROR_SUCCESS &&
         ReadUsageCounter() >= 0) {
       source_ = Source::UsageCounter;
     } else {
       // Started but unreadable: stop the counter again rather than leave it running.
-      if (usageKey_ != nullptr) ::RegCloseKey(usageKey_);
+      if (usageKey_ != nullptr) api_.regClose(usageKey_);
       usageKey_ = nullptr;
       TouchCounter("PerfStats\\StopStat");
     }
@@ -71,14 +56,26 @@ HostLoadReader::HostLoadReader() {
 
 HostLoadReader::~HostLoadReader() {
   if (usageKey_ == nullptr) return;
-  ::RegCloseKey(usageKey_);
+  api_.regClose(usageKey_);
   TouchCounter("PerfStats\\StopStat");
+}
+
+bool HostLoadReader::TouchCounter(const char* subkey) const {
+  HKEY key = nullptr;
+  if (api_.regOpen(HKEY_DYN_DATA, subkey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
+  DWORD value = 0;
+  DWORD size = sizeof value;
+  LONG status =
+      api_.regQuery(key, kUsageCounter, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size);
+  api_.regClose(key);
+  return status == ERROR_SUCCESS;
 }
 
 size_t HostLoadReader::ReadPerProcessor(sim::ProcessorTimes* times) const {
   ProcessorPerformance records[sim::BusiestLoad::kMaxProcessors];
   ULONG returned = 0;
-  if (querySystem_(kProcessorPerformanceClass, records, sizeof records, &returned) != 0) return 0;
+  if (api_.querySystem(kProcessorPerformanceClass, records, sizeof records, &returned) != 0)
+    return 0;
   size_t count = returned / sizeof(ProcessorPerformance);
   if (count > sim::BusiestLoad::kMaxProcessors) count = sim::BusiestLoad::kMaxProcessors;
   for (size_t i = 0; i < count; ++i) {
@@ -90,7 +87,7 @@ size_t HostLoadReader::ReadPerProcessor(sim::ProcessorTimes* times) const {
 
 size_t HostLoadReader::ReadSystemTimes(sim::ProcessorTimes* times) const {
   FILETIME idle, kernel, user;
-  if (!systemTimes_(&idle, &kernel, &user)) return 0;
+  if (!api_.systemTimes(&idle, &kernel, &user)) return 0;
   times[0].idle = Ticks(idle);
   times[0].total = Ticks(kernel) + Ticks(user);
   return 1;
@@ -99,8 +96,8 @@ size_t HostLoadReader::ReadSystemTimes(sim::ProcessorTimes* times) const {
 int HostLoadReader::ReadUsageCounter() const {
   DWORD value = 0;
   DWORD size = sizeof value;
-  if (::RegQueryValueExA(usageKey_, kUsageCounter, nullptr, nullptr,
-                         reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS ||
+  if (api_.regQuery(usageKey_, kUsageCounter, nullptr, nullptr, reinterpret_cast<BYTE*>(&value),
+                    &size) != ERROR_SUCCESS ||
       size != sizeof value) {
     return -1;
   }
