@@ -96,8 +96,8 @@ tray_double_click() {
 # The screen rectangle "left,top,right,bottom" of a control of the visible window with this title:
 # control_rect <title> <id>
 control_rect() {
-  probe list | awk -v t="title=\"$1\"" -v id="child id=$2 " '
-    index($0, "window ") == 1 { inside = index($0, t) > 0 && index($0, "visible=1") > 0 && !index($0, "tooltips_class32"); next }
+  probe list | awk -v t="title=\"$1\"" -v t2="title=\"$1 \"" -v id="child id=$2 " '
+    index($0, "window ") == 1 { inside = (index($0, t) || index($0, t2)) && index($0, "visible=1") > 0 && !index($0, "tooltips_class32"); next }
     inside && index($0, id) && match($0, /rect=[-0-9]+,[-0-9]+,[-0-9]+,[-0-9]+/) {
       print substr($0, RSTART + 5, RLENGTH - 5); exit }'
 }
@@ -117,8 +117,8 @@ count_colour() {
 }
 # The text of a control of the visible window with this title: control_text <title> <id>
 control_text() {
-  probe list | awk -v t="title=\"$1\"" -v id="child id=$2 " '
-    index($0, "window ") == 1 { inside = index($0, t) > 0 && index($0, "visible=1") > 0 && !index($0, "tooltips_class32"); next }
+  probe list | awk -v t="title=\"$1\"" -v t2="title=\"$1 \"" -v id="child id=$2 " '
+    index($0, "window ") == 1 { inside = (index($0, t) || index($0, t2)) && index($0, "visible=1") > 0 && !index($0, "tooltips_class32"); next }
     inside && index($0, id) { sub(/.*text="/, ""); sub(/" visible=.*/, ""); print; exit }'
 }
 # A number the probe prints for a control (items, count, selection, check): control_field ...

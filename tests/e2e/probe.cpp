@@ -97,9 +97,11 @@ struct Search {
 
 BOOL CALLBACK FindVisible(HWND hwnd, LPARAM param) {
   auto* search = reinterpret_cast<Search*>(param);
+  // The setup's pages put a space after their caption, where a subtitle would go.
+  std::string text = TextOf(hwnd);
+  while (!text.empty() && text.back() == ' ') text.pop_back();
   // The shell's tooltip over the tray icon carries the same text as the window's caption.
-  if (::IsWindowVisible(hwnd) && ClassOf(hwnd) != "tooltips_class32" &&
-      TextOf(hwnd) == search->title) {
+  if (::IsWindowVisible(hwnd) && ClassOf(hwnd) != "tooltips_class32" && text == search->title) {
     search->found = hwnd;
     return FALSE;
   }

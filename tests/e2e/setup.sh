@@ -1,0 +1,142 @@
+#!/usr/bin/env bash
+# The setup program as a user and an administrator meet it: a silent install puts the programs,
+# shortcuts, the Add/Remove entry and the log-on shortcut in place; the monitor starts from that
+# shortcut; a silent uninstall closes a running demo and removes all it made but the settings.
+# Then once by hand: every page of the installer and the uninstaller is pictured in $SHOTS, and
+# answering Yes to the settings question removes them. setup.sh [win98] runs it all with Wine
+# reporting Windows 98.
+source "$(dirname "$0")/lib.sh"
+mode=${1:-default}
+[ -f "${SETUP:-}" ] || { echo "e2e: no setup program at ${SETUP:-}" >&2; exit 1; }
+c="$WINEPREFIX/drive_c"
+folder='C:\Tools\Varistep'
+unix_folder="$c/Tools/Varistep"
+uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\VaristepMonitor'
+tag=setup-$mode
+
+cleanup() {
+  stop_all
+  wine reg delete 'HKCU\Software\Wine' /v Version /f >/dev/null 2>&1
+  wine reg delete "$uninstall_key" /f >/dev/null 2>&1
+  wine reg delete 'HKCU\Software\Corvalith\Other' /f >/dev/null 2>&1
+  rm -rf "$unix_folder"
+  find "$c" -path '*Start Menu*' -name 'Varistep*' -exec rm -rf {} + 2>/dev/null
+}
+trap cleanup EXIT
+cleanup
+[ "$mode" = win98 ] && wine reg add 'HKCU\Software\Wine' /v Version /d win98 /f >/dev/null 2>&1
+
+shortcuts() {  # every shortcut the setup may have made, one a line, relative to drive_c
+  (cd "$c" && find . -path '*Start Menu*' \( -iname 'Varistep*.lnk' -o -path '*/Varistep Monitor/*' \) |
+    sort)
+}
+uninstall_value() {
+  wine reg query "$uninstall_key" /v "$1" 2>/dev/null | tr -d '\r' |
+    awk -v n="$1" '$1 == n { sub(/^ *[^ ]+ +[^ ]+ +/, ""); print }'
+}
+wait_gone() {  # wait_gone <path> <seconds>
+  local i
+  for i in $(seq 1 $(($2 * 10))); do [ -e "$1" ] || return 0; sleep 0.1; done
+  return 1
+}
+# The uninstaller copies itself to the temporary folder and returns at once; this waits for that
+# copy to end.
+wait_uninstaller() {
+  local i
+  for i in $(seq 1 300); do pgrep -f 'Au_\.exe' >/dev/null || return 0; sleep 0.1; done
+  return 1
+}
+
+# ---- Silent install ----
+wine "$SETUP" /S "/D=$folder" >/dev/null 2>&1
+for f in VaristepMonitor.exe VaristepDemo.exe readme.htm uninstall.exe; do
+  check "$mode: silent install puts $f in the folder" '[ -f "$unix_folder/$f" ]'
+done
+links=$(shortcuts)
+for l in "Varistep Monitor/Varistep Monitor.lnk" "Varistep Monitor/Varistep Demo.lnk" \
+  "Varistep Monitor/Help.lnk" "Varistep Monitor/Uninstall.lnk" "Startup/Varistep Monitor.lnk"; do
+  check "$mode: Start menu has $l" 'grep -qiF "Programs/$l" <<<"$links"'
+done
+check "$mode: only the monitor starts at log-on" '[ "$(grep -ci "/startup/" <<<"$links")" = 1 ]'
+check "$mode: Add/Remove shows the name" '[ "$(uninstall_value DisplayName)" = "Varistep Monitor 0.90" ]'
+check "$mode: Add/Remove shows the publisher" '[ "$(uninstall_value Publisher)" = Corvalith ]'
+check "$mode: Add/Remove has the uninstall command" \
+  '[ "$(uninstall_value UninstallString)" = "\"$folder\\uninstall.exe\"" ]'
+check "$mode: Add/Remove has the icon and size" \
+  '[ -n "$(uninstall_value DisplayIcon)" ] && [ -n "$(uninstall_value EstimatedSize)" ]'
+check "$mode: the uninstaller it wrote loads on 98 SE, 2000 and XP" \
+  'bash "$ROOT/tests/imports/check.sh" "${OBJDUMP:-i686-w64-mingw32-objdump}" \
+     "$ROOT/tests/imports/setup-allowed.txt" "$unix_folder/uninstall.exe" >/dev/null'
+
+# ---- The monitor from its log-on shortcut: without the processor it shows its box ----
+startup=$(wine winepath -w "$c/$(grep -iF /startup/ <<<"$links")" 2>/dev/null | tr -d '\r')
+rm -f "$SHOTS/$tag-startup.status"
+(wine start /wait "$startup" >/dev/null 2>&1; echo $? >"$SHOTS/$tag-startup.status") &
+check "$mode: the log-on shortcut starts the monitor" 'probe wait "Checking for a Corvalith CPU?" 15000'
+key Return
+check "$mode: the monitor ends after its box" '[ "$(exit_status "$tag-startup" 10)" != running ]'
+
+# ---- Silent uninstall with the installed demo running ----
+installed_demo() {  # starts the installed demo from its folder, as its shortcut does
+  rm -f "$SHOTS/$tag-demo.status"
+  (cd "$unix_folder" && wine ./VaristepDemo.exe >/dev/null 2>&1; echo $? >"$SHOTS/$tag-demo.status") &
+  probe wait "Varistep Monitor" 15000
+}
+# A first run and Close leave a full set of settings, which the second run writes back unchanged.
+clear_settings VaristepDemo
+set_setting VaristepDemo Timer 250
+installed_demo && probe command "Varistep Monitor" 32774 && exit_status "$tag-demo" 10 >/dev/null
+before=$(wine reg query "$(settings_key VaristepDemo)" 2>/dev/null | tr -d '\r' | sort)
+check "$mode: the installed demo runs" installed_demo
+wine "$unix_folder/uninstall.exe" /S >/dev/null 2>&1
+sleep 1
+wait_uninstaller
+check "$mode: uninstall closes the demo as Close does" '[ "$(exit_status "$tag-demo" 20)" = 0 ]'
+check "$mode: uninstall removes the folder" 'wait_gone "$unix_folder" 30'
+check "$mode: uninstall removes every shortcut" '[ -z "$(shortcuts)" ]'
+check "$mode: uninstall removes the Add/Remove entry" '! wine reg query "$uninstall_key" >/dev/null 2>&1'
+after=$(wine reg query "$(settings_key VaristepDemo)" 2>/dev/null | tr -d '\r' | sort)
+check "$mode: silent uninstall keeps the settings" '[ -n "$before" ] && [ "$before" = "$after" ]'
+
+# ---- By hand: each page pictured; Yes to the settings question removes them ----
+next_page() {  # next_page <window title> <picture>: pictures the page, then presses its button
+  sleep 1
+  shot "$tag-$2"
+  click_control "$1" 1
+}
+(cd "$SHOTS" && wine "$SETUP" >/dev/null 2>&1) &
+check "$mode: the installer opens" 'probe wait "Varistep Monitor Setup" 15000'
+next_page "Varistep Monitor Setup" 1-welcome
+next_page "Varistep Monitor Setup" 2-components
+next_page "Varistep Monitor Setup" 3-folder
+probe wait "Varistep Monitor Setup" 1000 >/dev/null
+sleep 2
+next_page "Varistep Monitor Setup" 4-installed
+next_page "Varistep Monitor Setup" 5-finish
+check "$mode: the installer finishes" 'probe gone "Varistep Monitor Setup" 10000'
+installed=$(wine reg query "$uninstall_key" /v InstallLocation 2>/dev/null | tr -d '\r' |
+  awk '$1 == "InstallLocation" { sub(/^ *[^ ]+ +[^ ]+ +/, ""); print }')
+check "$mode: by hand it installs into Program Files" '[ -n "$installed" ]'
+unix_installed=$(wine winepath -u "$installed" 2>/dev/null | tr -d '\r')
+# Only our settings under Corvalith, and on 98 another program's beside them, which must stay.
+wine reg delete 'HKCU\Software\Corvalith' /f >/dev/null 2>&1
+set_setting VaristepDemo Timer 250
+[ "$mode" = win98 ] && wine reg add 'HKCU\Software\Corvalith\Other' /v Kept /t REG_DWORD /d 1 /f >/dev/null 2>&1
+(wine "$unix_installed/uninstall.exe" >/dev/null 2>&1) &
+check "$mode: the uninstaller opens" 'probe wait "Varistep Monitor Uninstall" 15000'
+next_page "Varistep Monitor Uninstall" 6-uninstall-confirm
+sleep 1
+shot "$tag-7-settings-question"
+click_control "Varistep Monitor Uninstall" 6
+sleep 1
+next_page "Varistep Monitor Uninstall" 8-uninstalled
+check "$mode: the uninstaller finishes" 'probe gone "Varistep Monitor Uninstall" 10000'
+check "$mode: by hand it removes the folder" 'wait_gone "$unix_installed" 30'
+check "$mode: Yes removes the settings" \
+  '! wine reg query "HKCU\\Software\\Corvalith\\VaristepDemo" >/dev/null 2>&1'
+if [ "$mode" = win98 ]; then
+  check "$mode: another program's settings stay" 'wine reg query "HKCU\\Software\\Corvalith\\Other" >/dev/null 2>&1'
+else
+  check "$mode: the emptied Corvalith key goes" '! wine reg query "HKCU\\Software\\Corvalith" >/dev/null 2>&1'
+fi
+finish
