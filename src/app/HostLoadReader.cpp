@@ -16,7 +16,7 @@ struct ProcessorPerformance {
 
 // The 9x family's performance counters live under HKEY_DYN_DATA: reading a counter's name under
 // StartStat starts it, StatData holds its value, StopStat stops it.
-const HKEY kDynData = reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(0x80000006));
+const HKEY kDynData = HKEY_DYN_DATA;
 constexpr const char* kUsageCounter = "KERNEL\\CPUUsage";
 
 uint64_t Ticks(LARGE_INTEGER value) {
