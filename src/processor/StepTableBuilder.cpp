@@ -49,8 +49,14 @@ bool ByRegisters(RegisterIo& io, StepTable& steps) {
   return true;
 }
 
-bool BySweep(RegisterIo& io, CpuidSource& cpuid, const PciSource* pci, SleepFn sleep, OsKind osKind,
-             StepTable& steps) {
+// Writes the window back word for word as it was found.
+bool RestoreWindow(RegisterIo& io, const StepTable& steps) {
+  return io.WriteRegister(MsrScalingWindow, static_cast<uint32_t>(steps.initialLowerLevel),
+                          static_cast<uint32_t>(steps.initialUpperLevel));
+}
+
+bool SweepSteps(RegisterIo& io, CpuidSource& cpuid, const PciSource* pci, SleepFn sleep,
+                OsKind osKind, StepTable& steps) {
   int32_t count = 0;
   uint32_t lastLevel = 0;
   // Pin the window to every level from the top down; each level that moves the processor to a
@@ -83,10 +89,20 @@ bool BySweep(RegisterIo& io, CpuidSource& cpuid, const PciSource* pci, SleepFn s
       steps.sdFrequencyMHz[i] = Divide(steps.frequencyMHz[i], steps.sdDivider[i]);
     }
   }
+  return true;
+}
+
+bool BySweep(RegisterIo& io, CpuidSource& cpuid, const PciSource* pci, SleepFn sleep, OsKind osKind,
+             StepTable& steps) {
+  if (!SweepSteps(io, cpuid, pci, sleep, osKind, steps)) {
+    // Stopped midway, the processor stays pinned at the level written last after the process has
+    // ended: give the window back. Nothing more can be done if this is refused too.
+    RestoreWindow(io, steps);
+    return false;
+  }
   Wait(sleep, SweepSettleMs);
-  // Restore the window word for word as it was found.
-  return io.WriteRegister(MsrScalingWindow, static_cast<uint32_t>(steps.initialLowerLevel),
-                          static_cast<uint32_t>(steps.initialUpperLevel));
+  // A refused write-back is not sent again: no request is ever repeated.
+  return RestoreWindow(io, steps);
 }
 
 // The steps the window was found on; a bound that matches no step falls back to the outermost
@@ -132,13 +148,6 @@ SetupOutcome BuildStepTable(RegisterIo& io, CpuidSource& cpuid, const PciSource*
   bool built = state.hasStepRegisters ? ByRegisters(io, steps)
                                       : BySweep(io, cpuid, pci, sleep, state.osKind, steps);
   if (!built) {
-    // A sweep stopped midway leaves the processor pinned at the level it wrote last, after the
-    // process has ended: give the window back as it was found. Nothing more can be done if this
-    // is refused too.
-    if (!state.hasStepRegisters) {
-      io.WriteRegister(MsrScalingWindow, static_cast<uint32_t>(steps.initialLowerLevel),
-                       static_cast<uint32_t>(steps.initialUpperLevel));
-    }
     // The process ends on this outcome; leave no half-built table behind regardless.
     steps = StepTable{};
     return RequestRefusedOutcome();

@@ -48,8 +48,10 @@ BOOL CALLBACK VisitTaskbarWindow(HWND window, LPARAM context) {
 
 // When the user has the minimise and restore animation on, the caption flies between the window
 // and the notification area, so the eye can follow where the window went or came from. Taken
-// while the window still sits where it is seen (or will be seen again).
+// while the window still sits where it is seen (or will be seen again). A window that is not on
+// the screen, such as one hidden at start-up before it was ever shown, has nothing to fly.
 void AnimateTrayMove(HWND window, bool toTray) {
+  if (toTray && !::IsWindowVisible(window)) return;
   if (g_minAnimate() == 0) return;
   RECT windowRect = {0, 0, 0, 0};
   ::GetWindowRect(window, &windowRect);

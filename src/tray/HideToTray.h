@@ -33,7 +33,8 @@ using AnimateRectsFn = BOOL (*)(HWND window, int animation, const RECT* from, co
 void SetAnimation(MinAnimateFn setting, AnimateRectsFn animate);
 
 // Parks the window under HiddenOwnerWindow and clears its visible style. With the system's
-// animation on, the caption flies to the notification area first; showing flies it back.
+// animation on, the caption of a window on the screen flies to the notification area first;
+// showing flies it back.
 void HideWindowToTray(HWND window);
 
 // Makes the window top-level and visible again, repaints it and brings it forward. Returns

@@ -275,7 +275,9 @@ LRESULT CSystemTray::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     if (wParam == SPI_SETWORKAREA) ReinstallTrayIcon();
     return result;
   }
-  if (message == ui::TaskbarCreatedMessage()) {
+  // A failed registration gives 0, which would take every WM_NULL for a restarted shell.
+  const UINT taskbarCreated = ui::TaskbarCreatedMessage();
+  if (taskbarCreated != 0 && message == taskbarCreated) {
     return ReinstallTrayIcon();
   }
   return Window::WindowProc(message, wParam, lParam);

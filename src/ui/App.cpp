@@ -8,14 +8,16 @@ namespace {
 HWND g_mainWindow = nullptr;
 MessageBoxHook g_messageBoxHook = nullptr;
 
-// The top of the window's parent chain. GetAncestor is documented from Windows 2000 on, so it is
-// looked up; without it the chain of parents and owners leads to the same top-level window here.
-HWND RootWindow(HWND window) {
+// The top of the owner chain, where the system records the last active popup. Not GA_ROOT: while
+// the main window is parked in the tray its parent is the hidden owner window, whose last active
+// popup is itself, yet the dialogs opened from the tray are owned by the main window. GetAncestor
+// is documented from Windows 2000 on, so it is looked up; GetParent gives a popup's owner.
+HWND RootOwner(HWND window) {
   using GetAncestorFn = HWND(WINAPI*)(HWND, UINT);
   static const auto getAncestor = reinterpret_cast<GetAncestorFn>(
       reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("user32.dll"), "GetAncestor")));
   if (getAncestor != nullptr) {
-    HWND root = getAncestor(window, GA_ROOT);
+    HWND root = getAncestor(window, GA_ROOTOWNER);
     return root != nullptr ? root : window;
   }
   for (HWND up = ::GetParent(window); up != nullptr; up = ::GetParent(window)) window = up;
@@ -24,10 +26,10 @@ HWND RootWindow(HWND window) {
 
 // The window the user is in: the main window, or the dialog open over it. A dialog has already
 // disabled the main window, so a box owned by the main window would leave the dialog taking clicks
-// under it. While the main window is parked in the tray its dialogs hang off its top-level owner.
+// under it.
 HWND AppBoxOwner() {
   if (g_mainWindow == nullptr || !::IsWindow(g_mainWindow)) return nullptr;
-  HWND root = RootWindow(g_mainWindow);
+  HWND root = RootOwner(g_mainWindow);
   HWND popup = ::GetLastActivePopup(root);
   if (popup == nullptr || popup == root || !::IsWindow(popup)) return g_mainWindow;
   return popup;

@@ -7,6 +7,29 @@ stop_all
 clear_settings VaristepDemo
 set_setting VaristepDemo Advanced 1
 
+# "abc" in the interval field, sent with $1 (a click on OK, or Enter): the refusal box must hold
+# Properties until it is answered, whether the window is on the screen or in the tray. $2 names
+# the screenshot, $3 is appended to the checks' names.
+refuse_abc() {
+  click_control Properties 1029
+  key ctrl+a
+  xdotool type --delay 80 abc
+  eval "$1"
+  check "OK with \"abc\" shows \"Please enter a positive integer.\"$3" 'probe wait VaristepDemo 5000'
+  shot "$2"
+  check "Properties is disabled under its box$3" \
+    'probe list | grep -q "title=\"Properties\" visible=1 topmost=[01] enabled=0"'
+  click_control Properties 3
+  click_control Properties 4
+  sleep 0.5
+  check "OK and Cancel clicked under the box open no second box$3" '[ "$(refusals)" = 1 ]'
+  check "and leave Properties open$3" 'probe wait Properties 0'
+  probe command VaristepDemo 1
+  check "the box is answered$3" 'probe gone VaristepDemo 5000'
+  check "Properties is still open$3" 'probe wait Properties 0'
+}
+refusals() { probe list | grep -cF 'text="Please enter a positive integer."'; }
+
 start VaristepDemo
 check "the window appears" 'probe wait "Varistep Monitor" 15000'
 sleep 1
@@ -41,23 +64,7 @@ key p
 check "Properties opens" 'probe wait "Properties" 5000'
 sleep 0.5
 check "the interval field reads 100" '[ "$(control_text Properties 1029)" = 100 ]'
-click_control Properties 1029
-key ctrl+a
-xdotool type --delay 80 abc
-click_control Properties 3
-refusals() { probe list | grep -cF 'text="Please enter a positive integer."'; }
-check "OK with \"abc\" shows \"Please enter a positive integer.\"" 'probe wait VaristepDemo 5000'
-shot dialogs-properties-refused
-check "Properties is disabled under its box" \
-  'probe list | grep -q "title=\"Properties\" visible=1 topmost=[01] enabled=0"'
-click_control Properties 3
-click_control Properties 4
-sleep 0.5
-check "OK and Cancel clicked under the box open no second box" '[ "$(refusals)" = 1 ]'
-check "and leave Properties open" 'probe wait Properties 0'
-probe command VaristepDemo 1
-check "the box is answered" 'probe gone VaristepDemo 5000'
-check "Properties is still open" 'probe wait Properties 0'
+refuse_abc "click_control Properties 3" dialogs-properties-refused ""
 click_control Properties 1029
 key ctrl+a
 xdotool type --delay 80 250
@@ -90,6 +97,7 @@ menu_pick 3 1
 check "Properties opens from the tray menu" 'probe wait Properties 5000'
 check "while the window stays in the tray" \
   '! probe list | grep -q "class=\"#32770\" title=\"Varistep Monitor\" visible=1"'
+refuse_abc "key Return" dialogs-properties-refused-hidden " (window in the tray)"
 click_control Properties 1029
 key ctrl+a
 xdotool type --delay 80 300

@@ -187,9 +187,12 @@ TEST(SimFaults, EachSetUpRequestCanEndTheSetUp) {
     if (o.IsOk()) o = BuildStepTable(link, cpu, nullptr, nullptr, state, steps, info);
     if (o.IsOk()) o = ReadPolicy(link, performance);
     EXPECT_EQ(o.kind, SetupOutcome::Kind::RequestRefused) << k;
-    // A sweep stopped after the window was read writes it back, and nothing else follows.
-    const bool sweeping = k > 2 && k < total;
+    // A sweep stopped after the window was read writes it back, and nothing else follows. The
+    // write-back itself (the request before the policy read) is not sent again when refused.
+    const bool writeBack = k == total - 1;
+    const bool sweeping = k > 2 && k < total - 1;
     EXPECT_EQ(port.RequestCount(), sweeping ? k + 1 : k) << k;
+    if (writeBack) continue;
     EXPECT_EQ(cpu.WindowLower(), 0u) << k;
     EXPECT_EQ(cpu.WindowUpper(), 100u) << k;
   }

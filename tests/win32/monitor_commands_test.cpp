@@ -68,14 +68,30 @@ TEST_F(MonitorCommands, DoubleClicksOnTheIconHideAndShow) {
   EXPECT_NE(::GetWindowLongA(Window(), GWL_STYLE) & WS_VISIBLE, 0);
 }
 
+int g_animations = 0;
+int AnimationOn() {
+  return 1;
+}
+BOOL CountAnimation(HWND, int, const RECT*, const RECT*) {
+  ++g_animations;
+  return TRUE;
+}
+
+// With the system's animation on, only a window that was on the screen flies to the tray: the
+// one that starts there was never seen.
 TEST_F(MonitorCommands, ShowCommandBringsBackAWindowThatStartedMinimised) {
   settings.StartMin = 1;
+  g_animations = 0;
+  tray::SetAnimation(&AnimationOn, &CountAnimation);
   ASSERT_TRUE(Open());
   ExpectHidden();
+  EXPECT_EQ(g_animations, 0);
   Command(ID_SHOW_HIDE);
   ExpectShown();
+  g_animations = 0;
   Command(ID_SHOW_HIDE);
   ExpectHidden();
+  EXPECT_EQ(g_animations, 1);
 }
 
 TEST_F(MonitorCommands, AboutGreysItsItemWhileOpen) {

@@ -258,6 +258,7 @@ class MonitorFixture : public ::testing::Test {
     ui::SetMessageBoxHook(nullptr);
     ui::Dialog::SetInitHook(nullptr);
     ui::SetMainWindow(nullptr);
+    tray::SetAnimation(nullptr, nullptr);
     ForgetAll();
   }
 

@@ -280,8 +280,9 @@ TEST_F(MonitorSetup, EveryRefusedSweepRequestEndsSetUp) {
     UseProfile(sim::Profile::SweepOnly);
     port->RefuseRequest(k);
     ExpectFailedSetUp("Device does not support the requested API", "Error");
-    // Once the window has been read, the only request after the refused one gives it back.
-    const bool sweeping = k > 2 && k < total;
+    // Once the window has been read, the only request after the refused one gives it back; a
+    // refused write-back, the request before the policy read, is not sent again.
+    const bool sweeping = k > 2 && k < total - 1;
     EXPECT_EQ(port->RequestCount(), sweeping ? k + 1 : k);
   }
 }
