@@ -45,14 +45,16 @@ class HostLoadCpuid : public CpuidSource {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  static sim::SimProcessor processor(sim::Profile::Default);
-  static HostLoadCpuid cpuid(processor);
-  static sim::SimDriverPort driverPort(processor);
+  // On the stack, not static: the driver's request log would otherwise be 64 KB of zeros in the
+  // exe's data.
+  sim::SimProcessor processor(sim::Profile::Default);
+  HostLoadCpuid cpuid(processor);
+  sim::SimDriverPort driverPort(processor);
   // The VxD exists only on the 9x family and the NT driver only on NT: set-up must pick the path
   // of the system it runs on.
   driverPort.InstallOnly(ReadWindowsVersion().platformId < VER_PLATFORM_WIN32_NT ? DevicePath9x
                                                                                  : DevicePathNt);
-  static sim::SimPci pci(processor);
+  sim::SimPci pci(processor);
   monitor::ProcessorPlatform platform = {&cpuid, &driverPort, &pci, &SleepMilliseconds,
                                          &ReadWindowsVersion};
   return app::RunProgram(platform);

@@ -2,13 +2,11 @@
 
 #include <commctrl.h>
 
-#include <cstdio>
-#include <string>
-
 #include "processor/StepTable.h"
 #include "resources/resource.h"
 #include "ui/App.h"
 #include "ui/DataExchange.h"
+#include "ui/FormatText.h"
 
 namespace dialogs {
 
@@ -66,12 +64,12 @@ BOOL CpuInfoDialog::OnInitDialog() {
 
 void CpuInfoDialog::InsertColumns() {
   for (int k = 0; k < kColumnCount; ++k) {
-    std::string heading = ui::LoadText(kColumns[k].heading);
+    LongText heading = ui::LoadText(kColumns[k].heading);
     LVCOLUMNA column = {};
     column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
     column.fmt = kColumns[k].format;
     column.cx = kColumns[k].width;
-    column.pszText = &heading[0];
+    column.pszText = heading.data();
     column.iSubItem = k;
     ::SendMessageA(stepList.Hwnd(), LVM_INSERTCOLUMNA, static_cast<WPARAM>(k),
                    reinterpret_cast<LPARAM>(&column));
@@ -80,12 +78,12 @@ void CpuInfoDialog::InsertColumns() {
 
 void CpuInfoDialog::InsertRow(int i) {
   char cells[kColumnCount][32];
-  std::snprintf(cells[0], sizeof cells[0], "%dMHz", static_cast<int>(steps_.frequencyMHz[i]));
-  std::snprintf(cells[1], sizeof cells[1], "%.3fV", static_cast<double>(steps_.voltage[i]));
-  std::snprintf(cells[2], sizeof cells[2], "%d", static_cast<int>(steps_.cdDivider[i]));
-  std::snprintf(cells[3], sizeof cells[3], "%dMHz", static_cast<int>(steps_.cdFrequencyMHz[i]));
-  std::snprintf(cells[4], sizeof cells[4], "%d", static_cast<int>(steps_.sdDivider[i]));
-  std::snprintf(cells[5], sizeof cells[5], "%dMHz", static_cast<int>(steps_.sdFrequencyMHz[i]));
+  FormatText(cells[0], sizeof cells[0], "%dMHz", static_cast<int>(steps_.frequencyMHz[i]));
+  FormatText(cells[1], sizeof cells[1], "%.3fV", static_cast<double>(steps_.voltage[i]));
+  FormatText(cells[2], sizeof cells[2], "%d", static_cast<int>(steps_.cdDivider[i]));
+  FormatText(cells[3], sizeof cells[3], "%dMHz", static_cast<int>(steps_.cdFrequencyMHz[i]));
+  FormatText(cells[4], sizeof cells[4], "%d", static_cast<int>(steps_.sdDivider[i]));
+  FormatText(cells[5], sizeof cells[5], "%dMHz", static_cast<int>(steps_.sdFrequencyMHz[i]));
 
   LVITEMA item = {};
   item.mask = LVIF_TEXT;
