@@ -24,6 +24,7 @@ constexpr Column kColumns[] = {
     {IDS_COLUMN_SD_DIVIDER, LVCFMT_CENTER, 51}, {IDS_COLUMN_SD_FREQUENCY, LVCFMT_RIGHT, 54},
 };
 constexpr int kColumnCount = static_cast<int>(sizeof kColumns / sizeof kColumns[0]);
+constexpr size_t kCellSize = 32;
 
 }  // namespace
 
@@ -77,9 +78,11 @@ void CpuInfoDialog::InsertColumns() {
 }
 
 void CpuInfoDialog::InsertRow(int i) {
-  char cells[kColumnCount][32];
+  char cells[kColumnCount][kCellSize];
   FormatText(cells[0], sizeof cells[0], "%dMHz", static_cast<int>(steps_.frequencyMHz[i]));
-  FormatText(cells[1], sizeof cells[1], "%.3fV", static_cast<double>(steps_.voltage[i]));
+  char volts[kCellSize];
+  FormatVolts(volts, sizeof volts, steps_.voltage[i]);
+  FormatText(cells[1], sizeof cells[1], "%sV", volts);
   FormatText(cells[2], sizeof cells[2], "%d", static_cast<int>(steps_.cdDivider[i]));
   FormatText(cells[3], sizeof cells[3], "%dMHz", static_cast<int>(steps_.cdFrequencyMHz[i]));
   FormatText(cells[4], sizeof cells[4], "%d", static_cast<int>(steps_.sdDivider[i]));

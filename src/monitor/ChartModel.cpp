@@ -114,8 +114,10 @@ ChartModel::TickStart ChartModel::BeginTick(int32_t frequency, const StepTable& 
     if (viewMode == kStripView) {
       length = FormatText(chartLabel, sizeof chartLabel, "%dMHz ", frequency);
     } else {
-      length = FormatText(chartLabel, sizeof chartLabel, "Freq: %dMHz Volt: %.3fV ", frequency,
-                          static_cast<double>(steps.voltage[currentStep]));
+      char volts[sizeof chartLabel];
+      FormatVolts(volts, sizeof volts, steps.voltage[currentStep]);
+      length =
+          FormatText(chartLabel, sizeof chartLabel, "Freq: %dMHz Volt: %sV ", frequency, volts);
     }
     chartLabelLength = Clamp(length, 0, static_cast<int32_t>(sizeof chartLabel) - 1);
     start.label = true;

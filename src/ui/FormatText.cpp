@@ -22,3 +22,16 @@ int FormatText(char* text, size_t size, const char* format, ...) {
   va_end(arguments);
   return length;
 }
+
+int FormatVolts(char* text, size_t size, float volts) {
+  // Below 2^20 the thousandths of a float are exact in a double, and fit a long. Above, a float
+  // is a multiple of 1/8 with no tie to round; zero, negatives and the rest go to printf as well.
+  if (!(volts > 0.0f && volts < 1048576.0f)) {
+    return FormatText(text, size, "%.3f", static_cast<double>(volts));
+  }
+  const double thousandths = static_cast<double>(volts) * 1000.0;
+  long rounded = static_cast<long>(thousandths);
+  const double rest = thousandths - static_cast<double>(rounded);
+  if (rest > 0.5 || (rest == 0.5 && rounded % 2 != 0)) ++rounded;
+  return FormatText(text, size, "%ld.%03ld", rounded / 1000, rounded % 1000);
+}
