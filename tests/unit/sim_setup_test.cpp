@@ -7,6 +7,7 @@
 #include "processor/Setup.h"
 #include "sim/SimDriverPort.h"
 #include "sim/SimProcessor.h"
+#include "support/PrintText.h"
 
 namespace {
 
