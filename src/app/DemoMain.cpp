@@ -1,13 +1,12 @@
 // VaristepDemo.exe: the same program on the simulated processor, whose load is this machine's.
 #include <windows.h>
 
-#include <cstdio>
-
 #include "app/HostLoadReader.h"
 #include "app/MonitorApp.h"
 #include "processor/Win32Platform.h"
 #include "sim/SimDriverPort.h"
 #include "sim/SimProcessor.h"
+#include "ui/FormatText.h"
 
 namespace {
 
@@ -61,8 +60,8 @@ class ReportingPort : public DriverPort {
     if (!reported_ && path_ != nullptr) {
       reported_ = true;
       char text[96];
-      std::snprintf(text, sizeof text, "VaristepDemo: %s control code %lu\n", path_,
-                    static_cast<unsigned long>(code));
+      FormatText(text, sizeof text, "VaristepDemo: %s control code %lu\n", path_,
+                 static_cast<unsigned long>(code));
       ::OutputDebugStringA(text);
     }
     return inner_.Control(device, code, in, inSize, out, outSize, bytesReturned);
@@ -78,15 +77,17 @@ class ReportingPort : public DriverPort {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
-  static sim::SimProcessor processor(sim::Profile::Default);
-  static HostLoadCpuid cpuid(processor);
-  static sim::SimDriverPort simPort(processor);
+  // On the stack, not static: the driver's request log would otherwise be 64 KB of zeros in the
+  // exe's data.
+  sim::SimProcessor processor(sim::Profile::Default);
+  HostLoadCpuid cpuid(processor);
+  sim::SimDriverPort simPort(processor);
   // The VxD exists only on the 9x family and the NT driver only on NT: set-up must pick the path
   // of the system it runs on.
   simPort.InstallOnly(ReadWindowsVersion().platformId < VER_PLATFORM_WIN32_NT ? DevicePath9x
                                                                               : DevicePathNt);
-  static ReportingPort driverPort(simPort);
-  static sim::SimPci pci(processor);
+  ReportingPort driverPort(simPort);
+  sim::SimPci pci(processor);
   monitor::ProcessorPlatform platform = {&cpuid, &driverPort, &pci, &SleepMilliseconds,
                                          &ReadWindowsVersion};
   return app::RunProgram(platform);

@@ -31,7 +31,7 @@ int MonitorApp::Run(const monitor::ProcessorPlatform& platform, ui::SettingsStor
 
 int RunProgram(const monitor::ProcessorPlatform& platform) {
   ui::StartUp();
-  RegistryStore store(kCompanyKey, ui::AppName());
+  RegistryStore store(kCompanyKey, ui::AppName().c_str());
   MonitorApp application;
   return application.Run(platform, store);
 }

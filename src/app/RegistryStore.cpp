@@ -2,22 +2,19 @@
 
 #include <windows.h>
 
-#include <utility>
-
 namespace app {
 
 namespace {
 
 // Opens HKCU\software, then creates or opens each key below it. Null when any step fails.
-HKEY OpenSectionKey(const std::string& company, const std::string& application,
-                    const char* section) {
+HKEY OpenSectionKey(const char* company, const char* application, const char* section) {
   HKEY software = nullptr;
   if (::RegOpenKeyExA(HKEY_CURRENT_USER, "software", 0, KEY_WRITE | KEY_READ, &software) !=
       ERROR_SUCCESS) {
     return nullptr;
   }
   HKEY current = software;
-  const char* const path[] = {company.c_str(), application.c_str(), section};
+  const char* const path[] = {company, application, section};
   for (const char* name : path) {
     HKEY next = nullptr;
     DWORD disposition = 0;
@@ -32,11 +29,11 @@ HKEY OpenSectionKey(const std::string& company, const std::string& application,
 
 }  // namespace
 
-RegistryStore::RegistryStore(std::string company, std::string application)
-    : company_(std::move(company)), application_(std::move(application)) {}
+RegistryStore::RegistryStore(const char* company, const char* application)
+    : company_(company), application_(application) {}
 
 int32_t RegistryStore::ReadInt(const char* section, const char* name, int32_t defaultValue) {
-  HKEY key = OpenSectionKey(company_, application_, section);
+  HKEY key = OpenSectionKey(company_.c_str(), application_.c_str(), section);
   if (key == nullptr) return defaultValue;
   DWORD type = 0;
   DWORD data = 0;
@@ -49,7 +46,7 @@ int32_t RegistryStore::ReadInt(const char* section, const char* name, int32_t de
 }
 
 void RegistryStore::WriteInt(const char* section, const char* name, int32_t value) {
-  HKEY key = OpenSectionKey(company_, application_, section);
+  HKEY key = OpenSectionKey(company_.c_str(), application_.c_str(), section);
   if (key == nullptr) return;
   DWORD data = static_cast<DWORD>(value);
   ::RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&data), sizeof data);

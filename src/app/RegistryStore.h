@@ -1,15 +1,14 @@
 // The settings store on the per-user registry: HKCU\Software\<company>\<application>\<section>.
 #pragma once
 
-#include <string>
-
+#include "ui/AppName.h"
 #include "ui/Settings.h"
 
 namespace app {
 
 class RegistryStore : public ui::SettingsStore {
  public:
-  RegistryStore(std::string company, std::string application);
+  RegistryStore(const char* company, const char* application);
 
   // Opens (creating what is missing) the key path on every call and caches nothing. An absent
   // value, or one of the wrong type or size, reads as the default.
@@ -17,8 +16,8 @@ class RegistryStore : public ui::SettingsStore {
   void WriteInt(const char* section, const char* name, int32_t value) override;
 
  private:
-  std::string company_;
-  std::string application_;
+  ui::PathText company_;
+  ui::PathText application_;
 };
 
 }  // namespace app

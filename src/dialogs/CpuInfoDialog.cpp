@@ -2,13 +2,11 @@
 
 #include <commctrl.h>
 
-#include <cstdio>
-#include <string>
-
 #include "processor/StepTable.h"
 #include "resources/resource.h"
 #include "ui/App.h"
 #include "ui/DataExchange.h"
+#include "ui/FormatText.h"
 
 namespace dialogs {
 
@@ -26,6 +24,7 @@ constexpr Column kColumns[] = {
     {IDS_COLUMN_SD_DIVIDER, LVCFMT_CENTER, 51}, {IDS_COLUMN_SD_FREQUENCY, LVCFMT_RIGHT, 54},
 };
 constexpr int kColumnCount = static_cast<int>(sizeof kColumns / sizeof kColumns[0]);
+constexpr size_t kCellSize = 32;
 
 }  // namespace
 
@@ -66,12 +65,12 @@ BOOL CpuInfoDialog::OnInitDialog() {
 
 void CpuInfoDialog::InsertColumns() {
   for (int k = 0; k < kColumnCount; ++k) {
-    std::string heading = ui::LoadText(kColumns[k].heading);
+    LongText heading = ui::LoadText(kColumns[k].heading);
     LVCOLUMNA column = {};
     column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
     column.fmt = kColumns[k].format;
     column.cx = kColumns[k].width;
-    column.pszText = &heading[0];
+    column.pszText = heading.data();
     column.iSubItem = k;
     ::SendMessageA(stepList.Hwnd(), LVM_INSERTCOLUMNA, static_cast<WPARAM>(k),
                    reinterpret_cast<LPARAM>(&column));
@@ -79,13 +78,15 @@ void CpuInfoDialog::InsertColumns() {
 }
 
 void CpuInfoDialog::InsertRow(int i) {
-  char cells[kColumnCount][32];
-  std::snprintf(cells[0], sizeof cells[0], "%dMHz", static_cast<int>(steps_.frequencyMHz[i]));
-  std::snprintf(cells[1], sizeof cells[1], "%.3fV", static_cast<double>(steps_.voltage[i]));
-  std::snprintf(cells[2], sizeof cells[2], "%d", static_cast<int>(steps_.cdDivider[i]));
-  std::snprintf(cells[3], sizeof cells[3], "%dMHz", static_cast<int>(steps_.cdFrequencyMHz[i]));
-  std::snprintf(cells[4], sizeof cells[4], "%d", static_cast<int>(steps_.sdDivider[i]));
-  std::snprintf(cells[5], sizeof cells[5], "%dMHz", static_cast<int>(steps_.sdFrequencyMHz[i]));
+  char cells[kColumnCount][kCellSize];
+  FormatText(cells[0], sizeof cells[0], "%dMHz", static_cast<int>(steps_.frequencyMHz[i]));
+  char volts[kCellSize];
+  FormatVolts(volts, sizeof volts, steps_.voltage[i]);
+  FormatText(cells[1], sizeof cells[1], "%sV", volts);
+  FormatText(cells[2], sizeof cells[2], "%d", static_cast<int>(steps_.cdDivider[i]));
+  FormatText(cells[3], sizeof cells[3], "%dMHz", static_cast<int>(steps_.cdFrequencyMHz[i]));
+  FormatText(cells[4], sizeof cells[4], "%d", static_cast<int>(steps_.sdDivider[i]));
+  FormatText(cells[5], sizeof cells[5], "%dMHz", static_cast<int>(steps_.sdFrequencyMHz[i]));
 
   LVITEMA item = {};
   item.mask = LVIF_TEXT;

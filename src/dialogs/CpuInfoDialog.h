@@ -5,7 +5,6 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <string>
 
 #include "processor/ProcessorInfo.h"
 #include "processor/StepTable.h"
@@ -23,7 +22,7 @@ class CpuInfoDialog : public ui::Dialog {
   ui::Window stepList;
   // The identification texts as shown; serialNumber holds the word for a disabled number.
   ProcessorInfo info;
-  std::string policy;
+  ShortText policy;
 
   // How many rows the list gets: steps 0..lastStep, never more than the table holds.
   int RowCount() const { return steps_.StepCount(); }

@@ -1,10 +1,9 @@
 #include "dialogs/ManualSelectionDialog.h"
 
-#include <cstdio>
-
 #include "processor/StepTable.h"
 #include "resources/resource.h"
 #include "ui/DataExchange.h"
+#include "ui/FormatText.h"
 
 namespace dialogs {
 
@@ -42,7 +41,7 @@ BOOL ManualSelectionDialog::OnInitDialog() {
   const int count = ItemCount();
   for (int i = 0; i < count; ++i) {
     char text[16];
-    std::snprintf(text, sizeof text, "%dMHz", static_cast<int>(steps_.frequencyMHz[i]));
+    FormatText(text, sizeof text, "%dMHz", static_cast<int>(steps_.frequencyMHz[i]));
     ::SendMessageA(maxCombo.Hwnd(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
     ::SendMessageA(minCombo.Hwnd(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
   }

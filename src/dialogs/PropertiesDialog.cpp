@@ -2,10 +2,9 @@
 
 #include <commctrl.h>
 
-#include <cstdio>
-
 #include "resources/resource.h"
 #include "ui/DataExchange.h"
+#include "ui/FormatText.h"
 
 namespace dialogs {
 
@@ -64,7 +63,7 @@ BOOL PropertiesDialog::OnInitDialog() {
     // The spin control cannot hold a stored interval past its range: it would show another
     // number, and OK would then store that one although the user never touched the field.
     char text[16];
-    std::snprintf(text, sizeof text, "%u", static_cast<unsigned>(Timer));
+    FormatText(text, sizeof text, "%u", static_cast<unsigned>(Timer));
     ::SetDlgItemTextA(Hwnd(), IDC_INTERVAL, text);
   }
   return TRUE;

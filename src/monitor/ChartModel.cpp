@@ -1,6 +1,6 @@
 #include "monitor/ChartModel.h"
 
-#include <cstdio>
+#include "ui/FormatText.h"
 
 namespace monitor {
 
@@ -112,10 +112,12 @@ ChartModel::TickStart ChartModel::BeginTick(int32_t frequency, const StepTable& 
     lastFrequency = frequency;
     int length;
     if (viewMode == kStripView) {
-      length = std::snprintf(chartLabel, sizeof chartLabel, "%dMHz ", frequency);
+      length = FormatText(chartLabel, sizeof chartLabel, "%dMHz ", frequency);
     } else {
-      length = std::snprintf(chartLabel, sizeof chartLabel, "Freq: %dMHz Volt: %.3fV ", frequency,
-                             static_cast<double>(steps.voltage[currentStep]));
+      char volts[sizeof chartLabel];
+      FormatVolts(volts, sizeof volts, steps.voltage[currentStep]);
+      length =
+          FormatText(chartLabel, sizeof chartLabel, "Freq: %dMHz Volt: %sV ", frequency, volts);
     }
     chartLabelLength = Clamp(length, 0, static_cast<int32_t>(sizeof chartLabel) - 1);
     start.label = true;

@@ -1,12 +1,11 @@
 #include "monitor/MonitorDialog.h"
 
-#include <cstdio>
-
 #include "dialogs/AboutDialog.h"
 #include "resource.h"
 #include "tray/HideToTray.h"
 #include "ui/DataExchange.h"
 #include "ui/App.h"
+#include "ui/FormatText.h"
 
 namespace monitor {
 
@@ -168,8 +167,8 @@ BoxText SetupFailureText(const SetupOutcome& outcome) {
       return {ui::LoadText(IDS_OPEN_NOT_SUPPORTED), ""};
     case Kind::OpenFailed: {
       char text[128];
-      std::snprintf(text, sizeof text, ui::LoadText(IDS_OPEN_FAILED).c_str(),
-                    static_cast<unsigned long>(outcome.openError));
+      FormatText(text, sizeof text, ui::LoadText(IDS_OPEN_FAILED).c_str(),
+                 static_cast<unsigned long>(outcome.openError));
       return {text, ""};
     }
     case Kind::RequestRefused:

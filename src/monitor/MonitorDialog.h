@@ -4,8 +4,6 @@
 
 #include <windows.h>
 
-#include <string>
-
 #include "monitor/ChartModel.h"
 #include "monitor/ChartPainter.h"
 #include "monitor/ProcessorPlatform.h"
@@ -35,10 +33,10 @@ void SetShellOpen(ShellOpenFn open);
 
 // The words of a set-up failure's box, from the string table.
 struct BoxText {
-  std::string text;
+  LongText text;
   // Empty: an application message box, captioned with the application name. Otherwise a box
   // owned by the monitor window with this caption.
-  std::string caption;
+  LongText caption;
 };
 BoxText SetupFailureText(const SetupOutcome& outcome);
 

@@ -1,6 +1,7 @@
 #include "processor/Setup.h"
 
-#include <cstdio>
+#include "ui/FormatText.h"
+
 #include <cstring>
 
 namespace {
@@ -27,18 +28,18 @@ long SignedWord(uint32_t word) {
 }
 
 // The four bytes of a version word, high first, and its build number, in the given layout.
-std::string VersionText(const char* format, uint32_t bytes, uint32_t build) {
+ShortText VersionText(const char* format, uint32_t bytes, uint32_t build) {
   char text[64];
-  std::snprintf(text, sizeof text, format, Byte(bytes, 24), Byte(bytes, 16), Byte(bytes, 8),
-                Byte(bytes, 0), SignedWord(build));
+  FormatText(text, sizeof text, format, Byte(bytes, 24), Byte(bytes, 16), Byte(bytes, 8),
+             Byte(bytes, 0), SignedWord(build));
   return text;
 }
 
 }  // namespace
 
-std::string HexWord(uint32_t word) {
+ShortText HexWord(uint32_t word) {
   char text[16];
-  std::snprintf(text, sizeof text, "0x%08lx", static_cast<unsigned long>(word));
+  FormatText(text, sizeof text, "0x%08lx", static_cast<unsigned long>(word));
   return text;
 }
 
@@ -82,9 +83,9 @@ SetupOutcome IdentifyProcessor(CpuidSource& cpuid, ProcessorInfo& info, Processo
   const ModelName& model = modelNameTable[modelNibble == 0 ? 0 : 1];
   state.voltageTable = model.voltageTable;
   char text[32];
-  std::snprintf(text, sizeof text, "ZN%s", l2Kbytes == 512 ? model.largeCache : model.otherCache);
+  FormatText(text, sizeof text, "ZN%s", l2Kbytes == 512 ? model.largeCache : model.otherCache);
   info.cpuType = text;
-  std::snprintf(text, sizeof text, "%d KBytes", static_cast<int>(l2Kbytes));
+  FormatText(text, sizeof text, "%d KBytes", static_cast<int>(l2Kbytes));
   info.l2CacheSize = text;
 
   CpuidResult xtl = cpuid.Query(LeafXtlVersion);
@@ -119,8 +120,8 @@ SetupOutcome ReadSerialNumber(RegisterIo& io, CpuidSource& cpuid, ProcessorInfo&
   }
   CpuidResult serial = cpuid.Query(LeafSerialNumber);
   char text[32];
-  std::snprintf(text, sizeof text, "0x%08lx%08lx%08lx", static_cast<unsigned long>(serial.ebx),
-                static_cast<unsigned long>(serial.ecx), static_cast<unsigned long>(serial.edx));
+  FormatText(text, sizeof text, "0x%08lx%08lx%08lx", static_cast<unsigned long>(serial.ebx),
+             static_cast<unsigned long>(serial.ecx), static_cast<unsigned long>(serial.edx));
   info.serialNumber = text;
   return OkOutcome();
 }

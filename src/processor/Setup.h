@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 
 #include "processor/Cpuid.h"
 #include "processor/DriverLink.h"
@@ -41,7 +40,7 @@ constexpr uint32_t SweepSettleMs = 50;
 constexpr uint32_t ErrorNotSupported = 50;
 
 // A register word as "0x" and eight hex digits.
-std::string HexWord(uint32_t word);
+ShortText HexWord(uint32_t word);
 
 SetupOutcome OkOutcome();
 SetupOutcome RequestRefusedOutcome();

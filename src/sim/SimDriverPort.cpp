@@ -11,6 +11,7 @@ namespace {
 constexpr uint32_t ErrorFileNotFound = 2;
 constexpr uint32_t ErrorInvalidHandle = 6;
 constexpr uint32_t ErrorInvalidFunction = 1;
+constexpr uint32_t ErrorTooManyOpenFiles = 4;
 
 }  // namespace
 
@@ -35,7 +36,10 @@ DeviceHandle SimDriverPort::Open(const char* path, uint32_t flagsAndAttributes) 
   openFlags_ = flagsAndAttributes;
   // Small distinct non-null handles, never INVALID_HANDLE_VALUE.
   DeviceHandle handle = reinterpret_cast<DeviceHandle>(uintptr_t{0x100} + 4 * devices_.size());
-  devices_.push_back(Device{handle, code, true});
+  if (!devices_.push_back(Device{handle, code, true})) {
+    lastError_ = ErrorTooManyOpenFiles;
+    return InvalidDevice();
+  }
   lastError_ = 0;
   return handle;
 }
@@ -58,8 +62,7 @@ bool SimDriverPort::Control(DeviceHandle device, uint32_t code, const void* in, 
   } else if (code != target->code || !wellFormed || (isRead && outSize < sizeof request) ||
              (!isRead && outSize != 0)) {
     lastError_ = ErrorInvalidFunction;
-  } else if (refusedNumbers_.count(requestCount_) != 0 ||
-             refusedRegisters_.count(request.msr) != 0) {
+  } else if (refusedNumbers_.Contains(requestCount_) || refusedRegisters_.Contains(request.msr)) {
     lastError_ = ErrorInvalidFunction;
   } else if (isRead) {
     MsrRequest reply = {0, 0, request.msr};
@@ -73,7 +76,7 @@ bool SimDriverPort::Control(DeviceHandle device, uint32_t code, const void* in, 
     if (accepted && bytesReturned != nullptr) *bytesReturned = 0;
   }
   // The demo runs for weeks: keep only the recent requests.
-  if (log_.size() >= kLogLimit) log_.erase(log_.begin(), log_.begin() + kLogLimit / 2);
+  if (log_.size() >= kLogLimit) log_.DropFront(kLogLimit / 2);
   log_.push_back(Logged{request, isRead, accepted});
   return accepted;
 }

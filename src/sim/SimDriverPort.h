@@ -2,13 +2,12 @@
 #pragma once
 
 #include <cstdint>
-#include <set>
-#include <vector>
 
 #include "processor/DriverPort.h"
 #include "processor/MsrRequest.h"
 #include "processor/PciSource.h"
 #include "sim/SimProcessor.h"
+#include "ui/FixedList.h"
 
 namespace sim {
 
@@ -30,8 +29,8 @@ class SimDriverPort : public DriverPort {
   void InstallOnly(const char* path) { installedOnly_ = path; }
 
   // Fault plan. Requests count every Control call from 1, refused ones included.
-  void RefuseRequest(uint32_t number) { refusedNumbers_.insert(number); }
-  void RefuseRegister(uint32_t msr) { refusedRegisters_.insert(msr); }
+  void RefuseRequest(uint32_t number) { Add(refusedNumbers_, number); }
+  void RefuseRegister(uint32_t msr) { Add(refusedRegisters_, msr); }
   void FailOpen(uint32_t error) { openError_ = error; }
   void ClearFaults();
   uint32_t RequestCount() const { return requestCount_; }
@@ -42,8 +41,9 @@ class SimDriverPort : public DriverPort {
     bool accepted;
   };
   // The most recent requests, oldest first; at most kLogLimit of them.
-  const std::vector<Logged>& Log() const { return log_; }
   static constexpr size_t kLogLimit = 4096;
+  using RequestLog = FixedList<Logged, kLogLimit>;
+  const RequestLog& Log() const { return log_; }
   uint32_t OpenFlags() const { return openFlags_; }
 
  private:
@@ -53,16 +53,23 @@ class SimDriverPort : public DriverPort {
     bool open;
   };
 
+  // A fault plan names a few requests or registers; more than fit are ignored.
+  using Numbers = FixedList<uint32_t, 64>;
+  static void Add(Numbers& numbers, uint32_t number) {
+    if (!numbers.Contains(number)) numbers.push_back(number);
+  }
+
   SimProcessor& processor_;
   const char* installedOnly_ = nullptr;
-  std::vector<Device> devices_;
+  // Every open adds one; the programs open the device once per run.
+  FixedList<Device, 64> devices_;
   uint32_t lastError_ = 0;
   uint32_t openError_ = 0;
   uint32_t openFlags_ = 0;
   uint32_t requestCount_ = 0;
-  std::set<uint32_t> refusedNumbers_;
-  std::set<uint32_t> refusedRegisters_;
-  std::vector<Logged> log_;
+  Numbers refusedNumbers_;
+  Numbers refusedRegisters_;
+  RequestLog log_;
 };
 
 // The host bridge's divider register as the 9x family reads it: the current step's dividers.

@@ -9,17 +9,18 @@ namespace sim {
 namespace {
 
 // Little-endian packing of text into register words, as CPUID returns strings.
-uint32_t TextWord(const std::string& text, size_t offset) {
+uint32_t TextWord(const ShortText& text, size_t offset) {
   uint32_t word = 0;
+  const size_t size = text.size();
   for (size_t i = 0; i < 4; ++i) {
     size_t at = offset + i;
-    uint32_t byte = at < text.size() ? static_cast<unsigned char>(text[at]) : 0u;
+    uint32_t byte = at < size ? static_cast<unsigned char>(text.c_str()[at]) : 0u;
     word |= byte << (8 * i);
   }
   return word;
 }
 
-std::vector<SimStep> TenSteps() {
+SimSteps TenSteps() {
   // Frequencies from the family's frequency table, voltages from table B.
   return {
       {100, 1000, 1600, 7, 10}, {89, 933, 1550, 7, 9}, {78, 866, 1500, 6, 9}, {67, 800, 1450, 6, 8},
@@ -28,10 +29,10 @@ std::vector<SimStep> TenSteps() {
   };
 }
 
-std::vector<SimStep> FourteenSteps() {
+SimSteps FourteenSteps() {
   const int32_t mhz[14] = {1100, 1066, 1033, 1000, 966, 933, 900,
                            866,  833,  800,  766,  733, 700, 667};
-  std::vector<SimStep> steps;
+  SimSteps steps;
   for (int i = 0; i < 14; ++i) {
     int32_t level = 100 - (i * 100 + 6) / 13;
     uint32_t mv = 1750u - 50u * static_cast<uint32_t>(i);
@@ -220,7 +221,7 @@ void SimProcessor::SetClock(uint64_t ms) {
 
 int SimProcessor::TopIndex() const {
   uint32_t upper = std::min<uint32_t>(windowHigh_, 100);
-  const std::vector<SimStep>& steps = config_.steps;
+  const SimSteps& steps = config_.steps;
   for (size_t i = 0; i < steps.size(); ++i) {
     if (steps[i].level <= static_cast<int32_t>(upper)) return static_cast<int>(i);
   }
@@ -229,7 +230,7 @@ int SimProcessor::TopIndex() const {
 
 int SimProcessor::BottomIndex() const {
   uint32_t lower = std::min<uint32_t>(windowLow_, 100);
-  const std::vector<SimStep>& steps = config_.steps;
+  const SimSteps& steps = config_.steps;
   int bottom = 0;
   for (size_t i = 0; i < steps.size(); ++i) {
     if (steps[i].level >= static_cast<int32_t>(lower)) bottom = static_cast<int>(i);

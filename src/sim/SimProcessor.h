@@ -4,10 +4,10 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
-#include <vector>
 
 #include "processor/Cpuid.h"
+#include "ui/FixedList.h"
+#include "ui/FixedText.h"
 
 namespace sim {
 
@@ -18,6 +18,9 @@ struct SimStep {
   uint32_t cdDivider;  // 4 bits: also reported through PCI space
   uint32_t sdDivider;  // 4 bits
 };
+
+// Room for every profile, the largest of which has fourteen steps.
+using SimSteps = FixedList<SimStep, 16>;
 
 enum class Profile {
   Default,         // ten steps with step registers, ZN2730
@@ -31,8 +34,8 @@ enum class Profile {
 };
 
 struct SimConfig {
-  std::string vendor;  // 12 bytes
-  std::string brand;   // up to 48 bytes
+  ShortText vendor;  // 12 bytes
+  ShortText brand;   // up to 48 bytes
   uint32_t signature = 0;
   uint32_t revisionBytes = 0;  // model nibble in bits 20..23
   uint32_t revisionBuild = 0;
@@ -43,7 +46,7 @@ struct SimConfig {
   bool stepRegisters = true;
   bool serialDisabled = false;
   uint32_t serial[3] = {};        // EBX, ECX, EDX of leaf 3
-  std::vector<SimStep> steps;     // ordered from the highest level down
+  SimSteps steps;                 // ordered from the highest level down
   uint32_t reportedLastStep = 0;  // high word of the step-select register
   uint32_t windowLower = 0;
   uint32_t windowUpper = 100;

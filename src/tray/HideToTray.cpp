@@ -3,9 +3,9 @@
 #include <shellapi.h>
 
 #include <cstring>
-#include <vector>
 
 #include "tray/TrayArea.h"
+#include "ui/FixedList.h"
 
 namespace tray {
 
@@ -99,10 +99,11 @@ LRESULT HiddenOwner::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     return Window::WindowProc(message, wParam, lParam);
   }
   // Taken first: a parked window may leave while it handles the message.
-  std::vector<HWND> parked;
+  // Only the monitor window is ever parked here; the room for more costs nothing.
+  FixedList<HWND, 16> parked;
   for (HWND child = ::GetWindow(Hwnd(), GW_CHILD); child != nullptr;
        child = ::GetWindow(child, GW_HWNDNEXT)) {
-    parked.push_back(child);
+    if (!parked.push_back(child)) break;
   }
   BOOL agreed = TRUE;
   for (HWND child : parked) {

@@ -1,7 +1,6 @@
 #include "tray/SystemTray.h"
 
 #include <cstddef>
-#include <vector>
 
 #include "processor/Win32Platform.h"
 #include "ui/App.h"
@@ -247,13 +246,16 @@ BOOL CSystemTray::SetMenuCommandCheck(UINT commandId, BOOL checked) {
   HMENU popup = Popup();
   if (popup == nullptr) return FALSE;
   const int length = ::GetMenuStringA(popup, commandId, nullptr, 0, MF_BYCOMMAND);
-  std::vector<char> text(1, '\0');
+  // The menu's texts are the program's own and short; a longer one would be cut.
+  char text[256] = {};
   if (length > 0) {
-    text.assign(static_cast<size_t>(length) * 2 + 2, '\0');
-    ::GetMenuStringA(popup, commandId, text.data(), static_cast<int>(text.size()), MF_BYCOMMAND);
+    const int size = length * 2 + 2;
+    ::GetMenuStringA(popup, commandId, text,
+                     size < static_cast<int>(sizeof text) ? size : static_cast<int>(sizeof text),
+                     MF_BYCOMMAND);
   }
   const UINT flags = MF_BYCOMMAND | MF_STRING | (checked ? MF_CHECKED : MF_UNCHECKED);
-  return ::ModifyMenuA(popup, commandId, flags, commandId, text.data()) ? TRUE : FALSE;
+  return ::ModifyMenuA(popup, commandId, flags, commandId, text) ? TRUE : FALSE;
 }
 
 BOOL CSystemTray::EnableMenuCommand(UINT commandId, BOOL enabled) {

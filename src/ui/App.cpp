@@ -37,12 +37,15 @@ HWND AppBoxOwner() {
 
 }  // namespace
 
-const std::string& AppName() {
-  static const std::string name = [] {
-    char path[MAX_PATH] = {};
-    DWORD length = ::GetModuleFileNameA(nullptr, path, MAX_PATH);
-    return AppNameFromPath(std::string(path, length));
-  }();
+const PathText& AppName() {
+  static PathText name;
+  static bool known = false;
+  if (!known) {
+    char path[MAX_PATH + 1] = {};
+    ::GetModuleFileNameA(nullptr, path, MAX_PATH);
+    name = AppNameFromPath(path).c_str();
+    known = true;
+  }
   return name;
 }
 
@@ -68,11 +71,13 @@ void SetMessageBoxHook(MessageBoxHook hook) {
   g_messageBoxHook = hook;
 }
 
-std::string LoadText(UINT id) {
+LongText LoadText(UINT id) {
   // The longest text of the table is under 200 characters.
-  char text[512] = {};
-  int length = ::LoadStringA(::GetModuleHandleA(nullptr), id, text, sizeof text);
-  return std::string(text, length > 0 ? static_cast<size_t>(length) : 0);
+  LongText text;
+  int length = ::LoadStringA(::GetModuleHandleA(nullptr), id, text.data(),
+                             static_cast<int>(LongText::Capacity() + 1));
+  if (length <= 0) text.clear();
+  return text;
 }
 
 int AppMessageBox(UINT textId, UINT type) {

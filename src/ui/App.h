@@ -3,12 +3,13 @@
 
 #include <windows.h>
 
-#include <string>
+#include "ui/AppName.h"
+#include "ui/FixedText.h"
 
 namespace ui {
 
 // The executable's file name without its extension ("VaristepDemo" for VaristepDemo.exe).
-const std::string& AppName();
+const PathText& AppName();
 
 void SetMainWindow(HWND hwnd);
 HWND MainWindow();
@@ -24,7 +25,7 @@ int ShowMessageBox(HWND owner, const char* text, const char* caption, UINT type 
 int ShowMessageBox(HWND owner, UINT textId, UINT captionId, UINT type = MB_OK);
 
 // A text of the program's string table; empty when there is none with this id.
-std::string LoadText(UINT id);
+LongText LoadText(UINT id);
 
 // Test seam: while a hook is set, AppMessageBox and ShowMessageBox call it instead of showing a
 // box and return its answer. Null (the default) shows real boxes.

@@ -2,12 +2,21 @@
 
 namespace ui {
 
-std::string AppNameFromPath(const std::string& path) {
-  std::string::size_type slash = path.find_last_of("\\/:");
-  std::string file = slash == std::string::npos ? path : path.substr(slash + 1);
-  std::string::size_type dot = file.rfind('.');
-  if (dot != std::string::npos && dot > 0) file.erase(dot);
-  return file;
+PathText AppNameFromPath(const char* path) {
+  const char* file = path;
+  const char* dot = nullptr;
+  const char* end = path;
+  for (; *end != '\0'; ++end) {
+    if (*end == '\\' || *end == '/' || *end == ':') {
+      file = end + 1;
+      dot = nullptr;
+    } else if (*end == '.') {
+      dot = end;
+    }
+  }
+  // A leading dot is part of the name, not an extension.
+  if (dot == nullptr || dot == file) dot = end;
+  return PathText(file, static_cast<size_t>(dot - file));
 }
 
 }  // namespace ui

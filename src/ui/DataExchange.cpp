@@ -1,11 +1,10 @@
 #include "ui/DataExchange.h"
 
-#include <cstdio>
-
 #include "resource.h"
 #include "ui/App.h"
 #include "ui/CheckValue.h"
 #include "ui/Dialog.h"
+#include "ui/FormatText.h"
 #include "ui/ParseUnsigned.h"
 
 namespace ui {
@@ -20,22 +19,22 @@ HWND DataExchange::Item(int id) {
   return item;
 }
 
-std::string DataExchange::ItemText(HWND item) const {
-  const int length = ::GetWindowTextLengthA(item);
-  if (length <= 0) return std::string();
-  std::string text(static_cast<size_t>(length) + 1, '\0');
-  const int copied = ::GetWindowTextA(item, &text[0], length + 1);
-  text.resize(copied > 0 ? static_cast<size_t>(copied) : 0);
-  return text;
+namespace {
+
+void ReadItemText(HWND item, char* text, size_t size) {
+  const int copied = ::GetWindowTextA(item, text, static_cast<int>(size));
+  text[copied > 0 ? static_cast<size_t>(copied) : 0] = '\0';
 }
 
-void DataExchange::Text(int id, std::string& value) {
+}  // namespace
+
+void DataExchange::TextBuffer(int id, char* text, size_t size) {
   HWND item = Item(id);
   if (item == nullptr) return;
   if (saving_) {
-    value = ItemText(item);
+    ReadItemText(item, text, size);
   } else {
-    ::SetWindowTextA(item, value.c_str());
+    ::SetWindowTextA(item, text);
   }
 }
 
@@ -78,11 +77,14 @@ void DataExchange::UInt(int id, uint32_t& value) {
   if (item == nullptr) return;
   if (!saving_) {
     char text[16];
-    std::snprintf(text, sizeof text, "%u", static_cast<unsigned>(value));
+    FormatText(text, sizeof text, "%u", static_cast<unsigned>(value));
     ::SetWindowTextA(item, text);
     return;
   }
-  if (ParseUnsignedField(ItemText(item).c_str(), value)) return;
+  // The parse reads no further than its first 31 characters.
+  char text[32];
+  ReadItemText(item, text, sizeof text);
+  if (ParseUnsignedField(text, value)) return;
   AppMessageBox(IDS_POSITIVE_INTEGER, MB_OK);
   ::SendMessageA(dialog_.Hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(item), TRUE);
   ::SendMessageA(item, EM_SETSEL, 0, -1);

@@ -5,7 +5,8 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <string>
+
+#include "ui/FixedText.h"
 
 namespace ui {
 
@@ -22,8 +23,11 @@ class DataExchange {
   // Once one exchange has failed the remaining ones do nothing.
   bool Failed() const { return failed_; }
 
-  // The control's whole text, any length.
-  void Text(int id, std::string& value);
+  // The control's text, as much of it as the member holds.
+  template <size_t N>
+  void Text(int id, FixedText<N>& value) {
+    TextBuffer(id, value.data(), N);
+  }
   // A check box: 0 unchecked, 1 checked, 2 indeterminate; other values are shown, and kept, as 0.
   // Reads back 1 when checked, else 0.
   void Check(int id, int& value);
@@ -39,7 +43,8 @@ class DataExchange {
  private:
   // The control with this id; a missing one fails the exchange.
   HWND Item(int id);
-  std::string ItemText(HWND item) const;
+  // Shows the buffer's text, or reads the control's text into it, cut at size - 1 bytes.
+  void TextBuffer(int id, char* text, size_t size);
 
   Dialog& dialog_;
   bool saving_;

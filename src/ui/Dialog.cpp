@@ -1,7 +1,5 @@
 #include "ui/Dialog.h"
 
-#include <algorithm>
-
 #include "ui/App.h"
 #include "ui/DataExchange.h"
 
@@ -123,9 +121,7 @@ INT_PTR Dialog::InitDialogMessage(WPARAM, LPARAM) {
 }
 
 void Dialog::BindControl(Window& control) {
-  if (std::find(boundControls_.begin(), boundControls_.end(), &control) == boundControls_.end()) {
-    boundControls_.push_back(&control);
-  }
+  if (!boundControls_.Contains(&control)) boundControls_.push_back(&control);
 }
 
 void Dialog::ForgetWindow() {

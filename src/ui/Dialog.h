@@ -5,8 +5,8 @@
 #include <windows.h>
 
 #include <cstddef>
-#include <vector>
 
+#include "ui/FixedList.h"
 #include "ui/Window.h"
 
 namespace ui {
@@ -112,7 +112,8 @@ class Dialog : public Window {
   bool modal_ = false;
   INT_PTR result_ = 0;
   // Control members bound by data exchange; they let go of their handles with the dialog.
-  std::vector<Window*> boundControls_;
+  // A dialog of the program binds at most two.
+  FixedList<Window*, 16> boundControls_;
 };
 
 }  // namespace ui

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "ui/Settings.h"
+#include "support/PrintText.h"
 
 #ifdef _WIN32
 #include <windows.h>

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/PrintText.h"
+
 TEST(AppName, DropsDirectoryAndExtension) {
   EXPECT_EQ(ui::AppNameFromPath("C:\\Program Files\\Corvalith\\VaristepDemo.exe"), "VaristepDemo");
   EXPECT_EQ(ui::AppNameFromPath("Z:/work/build/VaristepMonitor.exe"), "VaristepMonitor");

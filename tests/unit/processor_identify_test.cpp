@@ -9,6 +9,7 @@
 
 #include "processor/MsrRequest.h"
 #include "processor/Setup.h"
+#include "support/PrintText.h"
 
 namespace {
 

@@ -7,6 +7,7 @@
 #include "processor/Setup.h"
 #include "sim/SimDriverPort.h"
 #include "sim/SimProcessor.h"
+#include "support/PrintText.h"
 
 namespace {
 
@@ -146,7 +147,7 @@ TEST(SimSetUp, OtherProfiles) {
     SimRun s(Profile::TooManySteps);
     ASSERT_TRUE(s.outcome.IsOk());
     EXPECT_EQ(s.steps.lastStep, 9);
-    const std::vector<sim::SimStep>& all = s.cpu.Config().steps;
+    const sim::SimSteps& all = s.cpu.Config().steps;
     ASSERT_GT(all.size(), 10u);
     for (int i = 0; i < 10; ++i) EXPECT_EQ(s.steps.frequencyMHz[i], all[i].mhz);
   }

@@ -10,6 +10,7 @@
 
 #include "processor/MsrRequest.h"
 #include "processor/Setup.h"
+#include "support/PrintText.h"
 
 namespace steptable_test {
 

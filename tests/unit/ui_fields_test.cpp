@@ -1,8 +1,10 @@
 #include "ui/CheckValue.h"
+#include "ui/FormatText.h"
 #include "ui/ParseUnsigned.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <utility>
 
@@ -74,3 +76,23 @@ TEST(CheckValue, ShowsOnlyZeroOneOrTwoAndReadsBackOneOrZero) {
 }
 
 }  // namespace
+
+// The voltage text is "%.3f" as glibc prints it, ties to even included, for readings of every
+// millivolt to 100 V and sampled up to the largest; msvcrt would round the ties up.
+TEST(FormatVolts, PrintsWhatPrintfPrintsHereTiesIncluded) {
+  auto expect = [](float volts) {
+    char mine[64], printed[64];
+    FormatVolts(mine, sizeof mine, volts);
+    std::snprintf(printed, sizeof printed, "%.3f", static_cast<double>(volts));
+    ASSERT_STREQ(mine, printed) << volts;
+  };
+  for (uint64_t mv = 0; mv <= 0xFFFFFFFFu; mv += mv < 100000 ? 1 : 7919) {
+    expect(static_cast<float>(static_cast<double>(mv) * 0.001));
+  }
+  for (float volts : {0.0625f, 16384.0625f, 16384.1875f, 524288.9375f, -0.0f, -1.0625f, 2e30f}) {
+    expect(volts);
+  }
+  char text[8];
+  EXPECT_EQ(FormatVolts(text, sizeof text, 16384.0625f), 7);
+  EXPECT_STREQ(text, "16384.0");  // cut to the buffer, terminated
+}

@@ -43,9 +43,9 @@ TEST_F(DialogCommandsTest, CpuInformationShowsTheTableAndTextsWithTheItemGreyed)
   EXPECT_EQ(rows, 4);
   EXPECT_EQ(last, (std::vector<std::string>{"600MHz", "1.350V", "3", "200MHz", "6", "100MHz"}));
   EXPECT_EQ(second[1], "1.100V");
-  EXPECT_EQ(name, monitor->processorInfo.cpuName);
+  EXPECT_EQ(name, monitor->processorInfo.cpuName.c_str());
   EXPECT_FALSE(name.empty());
-  EXPECT_EQ(serial, monitor->processorInfo.serialNumber);
+  EXPECT_EQ(serial, monitor->processorInfo.serialNumber.c_str());
   // Nothing reached the processor.
   EXPECT_TRUE(WindowWrites().empty());
 }

@@ -49,6 +49,8 @@ class CpuInfoDialogTest : public ::testing::Test {
 
 TEST_F(CpuInfoDialogTest, RowsShowEveryStepInStepOrder) {
   StepTable table = FourSteps();
+  // A faulty reading whose float is a tie at the third decimal: rounded to even, not up.
+  table.voltage[2] = 16384.0625f;
   CpuInfoDialog dialog(table);
   ASSERT_TRUE(dialog.Create());
   HWND list = ::GetDlgItem(dialog.Hwnd(), IDC_STEP_LIST);
@@ -59,6 +61,8 @@ TEST_F(CpuInfoDialogTest, RowsShowEveryStepInStepOrder) {
   // Three decimals always, even where the value has fewer.
   EXPECT_EQ(ListRow(list, 1),
             (std::vector<std::string>{"866MHz", "1.100V", "4", "216MHz", "9", "96MHz"}));
+  EXPECT_EQ(ListRow(list, 2),
+            (std::vector<std::string>{"733MHz", "16384.062V", "4", "183MHz", "8", "91MHz"}));
   EXPECT_EQ(ListRow(list, 3),
             (std::vector<std::string>{"600MHz", "1.350V", "3", "200MHz", "6", "100MHz"}));
   // Text only: no image, state or item data was given.
@@ -133,7 +137,8 @@ TEST_F(CpuInfoDialogTest, EachTextGoesIntoItsOwnField) {
   dialog.info.frequencyBitmap = "fbits";
   dialog.info.l2CacheSize = "512KB";
   dialog.policy = "Economy";
-  dialog.info.cpuName = std::string(300, 'n');  // longer than the field: shown whole
+  // As long as a brand name gets, longer than the field: shown whole.
+  dialog.info.cpuName = std::string(48, 'n').c_str();
   dialog.info.cpuRevision = "rev";
   dialog.info.cpuType = "type";
   dialog.info.serialNumber = "psn";
@@ -145,7 +150,7 @@ TEST_F(CpuInfoDialogTest, EachTextGoesIntoItsOwnField) {
   EXPECT_EQ(FieldText(h, IDC_FREQUENCY_BITMAP), "fbits");
   EXPECT_EQ(FieldText(h, IDC_L2_CACHE_SIZE), "512KB");
   EXPECT_EQ(FieldText(h, IDC_POLICY), "Economy");
-  EXPECT_EQ(::GetWindowTextLengthA(::GetDlgItem(h, IDC_CPU_NAME)), 300);
+  EXPECT_EQ(::GetWindowTextLengthA(::GetDlgItem(h, IDC_CPU_NAME)), 48);
   EXPECT_EQ(FieldText(h, IDC_CPU_REVISION), "rev");
   EXPECT_EQ(FieldText(h, IDC_CPU_TYPE), "type");
   EXPECT_EQ(FieldText(h, IDC_SERIAL_NUMBER), "psn");

@@ -115,7 +115,7 @@ TEST_F(PropertiesDialogTest, TextThatIsNoNumberIsRefusedAndTheFieldKeepsTheFocus
     EXPECT_EQ(dialog.Timer, 100u) << text;
     ASSERT_EQ(support::Boxes().size(), 1u) << text;
     EXPECT_EQ(support::Boxes()[0].text, "Please enter a positive integer.");
-    EXPECT_EQ(support::Boxes()[0].caption, ui::AppName());
+    EXPECT_EQ(support::Boxes()[0].caption, ui::AppName().c_str());
     EXPECT_EQ(support::Boxes()[0].type, static_cast<UINT>(MB_OK));
     EXPECT_EQ(::GetFocus(), Field()) << text;
     DWORD start = 1, end = 0;

@@ -8,6 +8,7 @@
 #include "processor/Win32Platform.h"
 #include "sim/SimDriverPort.h"
 #include "sim/SimProcessor.h"
+#include "support/PrintText.h"
 
 namespace {
 

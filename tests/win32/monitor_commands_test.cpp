@@ -190,7 +190,7 @@ TEST_F(MonitorCommands, RefusedPolicyWriteShowsTheApplicationBoxOnce) {
   Command(ID_ECONOMY);
   ASSERT_EQ(Boxes().size(), 1u);
   EXPECT_EQ(Boxes()[0].text, "Device does not support the requested API");
-  EXPECT_EQ(Boxes()[0].caption, ui::AppName());
+  EXPECT_EQ(Boxes()[0].caption, ui::AppName().c_str());
   EXPECT_EQ(Boxes()[0].owner, Window());
   EXPECT_EQ(Boxes()[0].type & 0xF, static_cast<UINT>(MB_OK));
   // The new mark and policy stay.

@@ -298,7 +298,7 @@ TEST_F(MonitorSetup, OpenFailureTextsDependOnTheError) {
     ForgetAll();
     UseProfile(sim::Profile::Default);
     port->FailOpen(c.first);
-    ExpectFailedSetUp(c.second, ui::AppName());
+    ExpectFailedSetUp(c.second, ui::AppName().c_str());
     EXPECT_EQ(port->RequestCount(), 0u);
   }
 }

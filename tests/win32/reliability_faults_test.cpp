@@ -161,7 +161,8 @@ TEST_F(ReliabilityFaults, EachRefusedSetUpRequestEndsTheProgramCleanly) {
                      now.low == before.low && now.high == before.high)
             << "request " << i + 1 << " repeats the one before";
       }
-      const MsrRequest& refused = log.at(k - 1).request;
+      ASSERT_GE(log.size(), k);
+      const MsrRequest& refused = log[k - 1].request;
       const bool writeBackRefused = !log[k - 1].isRead && refused.msr == MsrScalingWindow &&
                                     refused.low == lower && refused.high == upper;
       if (!writeBackRefused) {
@@ -179,7 +180,7 @@ TEST_F(ReliabilityFaults, EachRefusedSetUpRequestEndsTheProgramCleanly) {
 }
 
 TEST_F(ReliabilityFaults, OtherSetUpFailuresEndTheProgramTheSameWay) {
-  const std::string name = ui::AppName();
+  const std::string name = ui::AppName().c_str();
   struct Case {
     const char* what;
     sim::Profile profile;
@@ -254,7 +255,7 @@ TEST_F(ReliabilityFaults, RefusedPolicyWritesShowTheirBoxAndTheProgramGoesOn) {
   ASSERT_EQ(Boxes().size(), 3u);
   for (const BoxCall& box : Boxes()) {
     EXPECT_EQ(box.text, kRefused);
-    EXPECT_EQ(box.caption, ui::AppName());
+    EXPECT_EQ(box.caption, ui::AppName().c_str());
   }
   EXPECT_EQ(support::NestedBoxes(), 0);
   // The mark follows the user's choice even when the processor refused it.
@@ -366,7 +367,7 @@ TEST_F(ReliabilityFaults, SecondCopyDuringTheRunIsTurnedAway) {
   EXPECT_TRUE(secondStore.writes.empty());
   ASSERT_EQ(Boxes().size(), 1u);
   EXPECT_EQ(Boxes()[0].text, "Varistep Monitor is already running!");
-  EXPECT_EQ(Boxes()[0].caption, ui::AppName());
+  EXPECT_EQ(Boxes()[0].caption, ui::AppName().c_str());
   EXPECT_TRUE(MutexIsFree());
 }
 

@@ -121,26 +121,30 @@ TEST_F(UiExchange, ComboIndexOutsideTheListShowsNoSelection) {
   EXPECT_EQ(minIndex, 2);
 }
 
-TEST_F(UiExchange, TextGoesWholeBothWaysAndControlsAreBound) {
+TEST_F(UiExchange, TextGoesBothWaysCutToTheMemberAndControlsAreBound) {
   ExchangeDialog dialog(IDD_CPUINFO);
-  std::string name(5000, 'x'), policy;
+  ShortText name = std::string(ShortText::Capacity(), 'x').c_str(), policy;
+  FixedText<8> type = "ZN2730";
   ui::Window stepList;
-  name.replace(0, 9, "Corvalith");
   dialog.exchange = [&](ui::DataExchange& dx) {
     dx.Control(IDC_STEP_LIST, stepList);
     dx.Text(IDC_CPU_NAME, name);
     dx.Text(IDC_POLICY, policy);
+    dx.Text(IDC_CPU_TYPE, type);
   };
   ASSERT_TRUE(dialog.Create());
   EXPECT_EQ(stepList.Hwnd(), Item(dialog, IDC_STEP_LIST));
-  EXPECT_EQ(TextOf(Item(dialog, IDC_CPU_NAME)), name);
+  EXPECT_EQ(TextOf(Item(dialog, IDC_CPU_NAME)), name.c_str());
   EXPECT_EQ(TextOf(Item(dialog, IDC_POLICY)), "");
 
   ::SetWindowTextA(Item(dialog, IDC_CPU_NAME), "");
   ::SetWindowTextA(Item(dialog, IDC_POLICY), "Performance");
+  // Longer than the member: cut at its capacity and terminated.
+  ::SetWindowTextA(Item(dialog, IDC_CPU_TYPE), "ZN2730-extra");
   ASSERT_TRUE(dialog.UpdateData(true));
   EXPECT_EQ(name, "");
   EXPECT_EQ(policy, "Performance");
+  EXPECT_EQ(type, "ZN2730-");
 
   // The bound member lets go of the control when the dialog goes.
   dialog.EndDialog(IDOK);
@@ -149,7 +153,7 @@ TEST_F(UiExchange, TextGoesWholeBothWaysAndControlsAreBound) {
 
 TEST_F(UiExchange, AMissingControlFailsTheExchangeAndSkipsTheRest) {
   ExchangeDialog dialog(IDD_ABOUTBOX);
-  std::string missing = "a", after = "before";
+  ShortText missing = "a", after = "before";
   dialog.exchange = [&](ui::DataExchange& dx) {
     dx.Text(4242, missing);
     dx.Text(IDOK, after);
@@ -204,7 +208,7 @@ TEST_F(UiExchange, ABadNumberIsRefusedAndTheDialogStaysOpenWithTheFieldSelected)
     ::SendMessageA(dialog.Hwnd(), WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
     ASSERT_EQ(support::Boxes().size(), 1u);
     EXPECT_EQ(support::Boxes()[0].text, "Please enter a positive integer.");
-    EXPECT_EQ(support::Boxes()[0].caption, ui::AppName());
+    EXPECT_EQ(support::Boxes()[0].caption, ui::AppName().c_str());
     EXPECT_EQ(support::Boxes()[0].type, static_cast<UINT>(MB_OK));
     EXPECT_TRUE(dialog.HasWindow());
     EXPECT_EQ(dialog.Result(), 0);
