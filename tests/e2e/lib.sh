@@ -60,16 +60,22 @@ exit_status() {  # exit_status <tag> [seconds]: waits for the program to end
   done
   echo "running"
 }
-# Ends the programs running in this test's Wine prefix, and no one else's.
-stop_all() {
-  local pid any=0
-  for pid in $(pgrep -f 'Varistep(Demo|Monitor)[0-9]*\.exe'); do
+# The processes of this test's Wine prefix, and no one else's, whose command line matches a
+# pgrep pattern: prefix_pids [pattern] (both programs by default)
+prefix_pids() {
+  local pid
+  for pid in $(pgrep -f "${1:-Varistep(Demo|Monitor)[0-9]*\.exe}"); do
     [ "$pid" = "$$" ] && continue
-    if tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX"; then
-      kill "$pid" 2>/dev/null && any=1
-    fi
+    { tr '\0' '\n' <"/proc/$pid/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && echo "$pid"
   done
-  [ "$any" = 0 ] || sleep 0.5
+}
+# Ends them: stop_all [pattern]
+stop_all() {
+  local pids
+  pids=$(prefix_pids "$@")
+  [ -z "$pids" ] && return 0
+  kill $pids 2>/dev/null
+  sleep 0.5
 }
 
 tray_menu() {  # opens the tray icon's popup menu
@@ -123,7 +129,7 @@ control_text() {
 }
 # A number the probe prints for a control (items, count, selection, check): control_field ...
 control_field() {
-  probe list | awk -v t="title=\"$1\"" -v id="child id=$2 " -v f=" $3=" '
-    index($0, "window ") == 1 { inside = index($0, t) > 0 && index($0, "visible=1") > 0 && !index($0, "tooltips_class32"); next }
+  probe list | awk -v t="title=\"$1\"" -v t2="title=\"$1 \"" -v id="child id=$2 " -v f=" $3=" '
+    index($0, "window ") == 1 { inside = (index($0, t) || index($0, t2)) && index($0, "visible=1") > 0 && !index($0, "tooltips_class32"); next }
     inside && index($0, id) { i = index($0, f); if (i) { s = substr($0, i + length(f)); sub(/[^0-9-].*/, "", s); print s }; exit }'
 }

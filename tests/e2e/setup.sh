@@ -13,9 +13,12 @@ folder='C:\Tools\Varistep'
 unix_folder="$c/Tools/Varistep"
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\VaristepMonitor'
 tag=setup-$mode
+# The setup program and the uninstaller's copy of itself in the temporary folder.
+installers='VaristepMonitor-[0-9.]+-setup\.exe|(Un|Au_)\.exe'
 
 cleanup() {
   stop_all
+  stop_all "$installers"
   wine reg delete 'HKCU\Software\Wine' /v Version /f >/dev/null 2>&1
   wine reg delete "$uninstall_key" /f >/dev/null 2>&1
   wine reg delete 'HKCU\Software\Corvalith\Other' /f >/dev/null 2>&1
@@ -34,18 +37,15 @@ uninstall_value() {
   wine reg query "$uninstall_key" /v "$1" 2>/dev/null | tr -d '\r' |
     awk -v n="$1" '$1 == n { sub(/^ *[^ ]+ +[^ ]+ +/, ""); print }'
 }
-wait_gone() {  # wait_gone <path> <seconds>
+within() {  # within <seconds> <command...>: true once the command is
   local i
-  for i in $(seq 1 $(($2 * 10))); do [ -e "$1" ] || return 0; sleep 0.1; done
+  for i in $(seq 1 $(($1 * 10))); do "${@:2}" && return 0; sleep 0.1; done
   return 1
 }
-# The uninstaller copies itself to the temporary folder and returns at once; this waits for that
-# copy to end.
-wait_uninstaller() {
-  local i
-  for i in $(seq 1 300); do pgrep -f 'Au_\.exe' >/dev/null || return 0; sleep 0.1; done
-  return 1
-}
+wait_gone() { within "$2" test ! -e "$1"; }  # wait_gone <path> <seconds>
+ended() { [ -z "$(prefix_pids "$@")" ]; }   # ended [pattern]: none of these processes runs
+button_enabled() { [ "$(control_field "$1" "$2" enabled)" = 1 ]; }
+has_control() { [ -n "$(control_rect "$1" "$2")" ]; }
 
 # ---- Silent install ----
 wine "$SETUP" /S "/D=$folder" >/dev/null 2>&1
@@ -69,12 +69,12 @@ check "$mode: the uninstaller it wrote loads on 98 SE, 2000 and XP" \
      "$ROOT/tests/imports/setup-allowed.txt" "$unix_folder/uninstall.exe" >/dev/null'
 
 # ---- The monitor from its log-on shortcut: without the processor it shows its box ----
+# Wine's start returns at once for a shortcut, so the monitor's end is seen by its process.
 startup=$(wine winepath -w "$c/$(grep -iF /startup/ <<<"$links")" 2>/dev/null | tr -d '\r')
-rm -f "$SHOTS/$tag-startup.status"
-(wine start /wait "$startup" >/dev/null 2>&1; echo $? >"$SHOTS/$tag-startup.status") &
+wine start "$startup" >/dev/null 2>&1
 check "$mode: the log-on shortcut starts the monitor" 'probe wait "Checking for a Corvalith CPU?" 15000'
-key Return
-check "$mode: the monitor ends after its box" '[ "$(exit_status "$tag-startup" 10)" != running ]'
+click_control "Checking for a Corvalith CPU?" 1
+check "$mode: the monitor ends after its box" 'within 10 ended'
 
 # ---- Silent uninstall with the installed demo running ----
 installed_demo() {  # starts the installed demo from its folder, as its shortcut does
@@ -89,8 +89,9 @@ installed_demo && probe command "Varistep Monitor" 32774 && exit_status "$tag-de
 before=$(wine reg query "$(settings_key VaristepDemo)" 2>/dev/null | tr -d '\r' | sort)
 check "$mode: the installed demo runs" installed_demo
 wine "$unix_folder/uninstall.exe" /S >/dev/null 2>&1
+# The uninstaller copies itself to the temporary folder and returns at once: wait for that copy.
 sleep 1
-wait_uninstaller
+within 30 ended "$installers"
 check "$mode: uninstall closes the demo as Close does" '[ "$(exit_status "$tag-demo" 20)" = 0 ]'
 check "$mode: uninstall removes the folder" 'wait_gone "$unix_folder" 30'
 check "$mode: uninstall removes every shortcut" '[ -z "$(shortcuts)" ]'
@@ -99,8 +100,11 @@ after=$(wine reg query "$(settings_key VaristepDemo)" 2>/dev/null | tr -d '\r' |
 check "$mode: silent uninstall keeps the settings" '[ -n "$before" ] && [ "$before" = "$after" ]'
 
 # ---- By hand: each page pictured; Yes to the settings question removes them ----
-next_page() {  # next_page <window title> <picture>: pictures the page, then presses its button
+# next_page <window title> <picture>: once the page's button takes clicks (the progress pages
+# hold it until their work is done), pictures the page and presses the button.
+next_page() {
   sleep 1
+  within 60 button_enabled "$1" 1
   shot "$tag-$2"
   click_control "$1" 1
 }
@@ -109,8 +113,6 @@ check "$mode: the installer opens" 'probe wait "Varistep Monitor Setup" 15000'
 next_page "Varistep Monitor Setup" 1-welcome
 next_page "Varistep Monitor Setup" 2-components
 next_page "Varistep Monitor Setup" 3-folder
-probe wait "Varistep Monitor Setup" 1000 >/dev/null
-sleep 2
 next_page "Varistep Monitor Setup" 4-installed
 next_page "Varistep Monitor Setup" 5-finish
 check "$mode: the installer finishes" 'probe gone "Varistep Monitor Setup" 10000'
@@ -125,7 +127,8 @@ set_setting VaristepDemo Timer 250
 (wine "$unix_installed/uninstall.exe" >/dev/null 2>&1) &
 check "$mode: the uninstaller opens" 'probe wait "Varistep Monitor Uninstall" 15000'
 next_page "Varistep Monitor Uninstall" 6-uninstall-confirm
-sleep 1
+within 30 has_control "Varistep Monitor Uninstall" 6
+sleep 0.5
 shot "$tag-7-settings-question"
 click_control "Varistep Monitor Uninstall" 6
 sleep 1
