@@ -14,7 +14,7 @@ unix_folder="$c/Tools/Varistep"
 uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\VaristepMonitor'
 tag=setup-$mode
 # The setup program and the uninstaller's copy of itself in the temporary folder.
-installers='VaristepMonitor-[0-9.]+-setup\.exe|(Un|Au_)\.exe'
+installers='VaristepMonitor-[0-9.]+-setup\.exe|uninstall\.exe'
 
 cleanup() {
   stop_all
@@ -48,6 +48,10 @@ button_enabled() { [ "$(control_field "$1" "$2" enabled)" = 1 ]; }
 has_control() { [ -n "$(control_rect "$1" "$2")" ]; }
 
 # ---- Silent install ----
+wine "$SETUP" /S '/D=Tools\Varistep' >/dev/null 2>&1
+status=$?
+check "$mode: a silent install into a folder that is not a full path fails" \
+  '[ $status = 2 ] && [ ! -e "$c/windows/system32/Tools" ] && [ -z "$(shortcuts)" ]'
 wine "$SETUP" /S "/D=$folder" >/dev/null 2>&1
 for f in VaristepMonitor.exe VaristepDemo.exe readme.htm uninstall.exe; do
   check "$mode: silent install puts $f in the folder" '[ -f "$unix_folder/$f" ]'
