@@ -89,15 +89,23 @@ bool MakeFolders(const char* folder) {
   return IsFolder(folder);
 }
 
+// Writes beside the file first, so that a failed write or a program still running from the old
+// file leaves the old file as it was.
 bool WriteBytes(const char* path, const void* bytes, DWORD size) {
-  HANDLE file =
-      ::CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ui::PathText fresh(path);
+  fresh += kNewFileSuffix;  // the folder was checked to leave room for it
+  HANDLE file = ::CreateFileA(fresh.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   DWORD written = 0;
   const bool ok = ::WriteFile(file, bytes, size, &written, nullptr) && written == size;
   const bool closed = ::CloseHandle(file) != FALSE;
-  if (!ok || !closed) ::DeleteFileA(path);  // never leave half a program behind
-  return ok && closed;
+  const bool placed =
+      ok && closed &&
+      (::DeleteFileA(path) || ::GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) &&
+      ::MoveFileA(fresh.c_str(), path);
+  if (!placed) ::DeleteFileA(fresh.c_str());
+  return placed;
 }
 
 bool Resource(int id, const void*& bytes, DWORD& size) {

@@ -143,7 +143,8 @@ FolderProblem CheckFolder(const char* typed, ui::PathText& folder) {
       return FolderProblem::kBadCharacter;
     }
   }
-  if (length + 1 + LongestInstalledName() > ui::PathText::Capacity()) {
+  if (length + 1 + LongestInstalledName() + std::strlen(kNewFileSuffix) >
+      ui::PathText::Capacity()) {
     return FolderProblem::kTooLong;
   }
   folder.Assign(typed, length);

@@ -17,6 +17,8 @@ struct InstalledFile {
 };
 extern const InstalledFile kInstalledFiles[4];
 constexpr const char* kUninstallerName = "uninstall.exe";
+// A file is written beside its old copy first, under its name with this added.
+constexpr const char* kNewFileSuffix = ".new";
 
 // A Start-menu shortcut and the installed file it starts.
 struct Shortcut {
@@ -43,7 +45,8 @@ bool IsUninstallerPath(const char* path);
 
 enum class FolderProblem { kNone, kEmpty, kNotFull, kBadCharacter, kTooLong };
 // Checks a folder the user typed or chose: a full path (drive or network share) below the root,
-// without the characters no file name may hold, short enough for every installed file's path.
+// without the characters no file name may hold, short enough for every installed file's path
+// (and the new copy's, written first).
 // On kNone, `folder` is the trimmed path without a trailing backslash.
 FolderProblem CheckFolder(const char* typed, ui::PathText& folder);
 // The text the folder page shows for a problem.

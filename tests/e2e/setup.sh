@@ -86,10 +86,18 @@ installed_demo() {  # starts the installed demo from its folder, as its shortcut
   (cd "$unix_folder" && wine ./VaristepDemo.exe >/dev/null 2>&1; echo $? >"$SHOTS/$tag-demo.status") &
   probe wait "Varistep Monitor" 15000
 }
-# A first run and Close leave a full set of settings, which the second run writes back unchanged.
+# Installing again over the running demo closes it as Close does, which leaves a full set of
+# settings (the next run writes them back unchanged), and replaces the files.
 clear_settings VaristepDemo
 set_setting VaristepDemo Timer 250
-installed_demo && probe command "Varistep Monitor" 32774 && exit_status "$tag-demo" 10 >/dev/null
+installed_demo
+wine "$SETUP" /S "/D=$folder" >/dev/null 2>&1
+status=$?
+check "$mode: installing again over the running demo closes it" \
+  '[ $status = 0 ] && [ "$(exit_status "$tag-demo" 20)" = 0 ]'
+check "$mode: installing again leaves the new files and nothing beside them" \
+  'cmp -s "$unix_folder/VaristepDemo.exe" "$BUILD/VaristepDemo.exe" &&
+   [ "$(ls "$unix_folder" | tr "\n" " ")" = "VaristepDemo.exe VaristepMonitor.exe readme.htm uninstall.exe " ]'
 before=$(wine reg query "$(settings_key VaristepDemo)" 2>/dev/null | tr -d '\r' | sort)
 check "$mode: the installed demo runs" installed_demo
 wine "$unix_folder/uninstall.exe" /S >/dev/null 2>&1

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 namespace {
@@ -91,13 +92,14 @@ TEST(SetupFolder, AcceptsFullPathsBelowARootAndRefusesTheRest) {
 }
 
 TEST(SetupFolder, LeavesRoomForTheLongestInstalledFileName) {
-  // "\VaristepMonitor.exe" must still fit in a path of 259 characters.
-  const std::string longest = "C:\\" + std::string(236, 'a');
+  // "\VaristepMonitor.exe.new" must still fit in a path of 259 characters.
+  const std::string longest = "C:\\" + std::string(232, 'a');
   ui::PathText folder;
   ASSERT_EQ(setup::CheckFolder(longest.c_str(), folder), FolderProblem::kNone);
   for (const setup::InstalledFile& file : setup::kInstalledFiles) {
     ui::PathText path;
     EXPECT_TRUE(setup::JoinPath(folder.c_str(), file.name, path)) << file.name;
+    EXPECT_LE(path.size() + std::strlen(setup::kNewFileSuffix), ui::PathText::Capacity());
   }
   EXPECT_EQ(setup::CheckFolder((longest + "a").c_str(), folder), FolderProblem::kTooLong);
 }
