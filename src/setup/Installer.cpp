@@ -1,41 +1,15 @@
 #include "setup/Installer.h"
 
-#include <shlobj.h>
-
 #include <cstring>
 
+#include "setup/Places.h"
 #include "setup/SetupRules.h"
+#include "setup/SetupVersion.h"
 #include "ui/FormatText.h"
 
 namespace setup {
 
 namespace {
-
-constexpr const char* kUninstallKey =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VaristepMonitor";
-constexpr const char* kCompanyKey = "Software\\Corvalith";
-constexpr const char* kProgramKeys[] = {"Software\\Corvalith\\VaristepMonitor",
-                                        "Software\\Corvalith\\VaristepDemo"};
-constexpr const char* kVersion = "0.90";
-// The programs' main window, and its Close command.
-constexpr const char* kWindowClass = "#32770";
-constexpr const char* kWindowCaption = "Varistep Monitor";
-constexpr WPARAM kCloseCommand = 32774;
-
-using Text = FixedText<600>;
-
-ui::PathText OwnPath() {
-  ui::PathText path;
-  const DWORD length = ::GetModuleFileNameA(nullptr, path.data(), MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) path.clear();
-  return path;
-}
-
-ui::PathText Join(const char* folder, const char* name) {
-  ui::PathText path;
-  JoinPath(folder, name, path);  // the folder was checked to leave room for every name
-  return path;
-}
 
 bool ReadString(HKEY root, const char* key, const char* name, ui::PathText& value) {
   HKEY handle = nullptr;
@@ -49,31 +23,6 @@ bool ReadString(HKEY root, const char* key, const char* name, ui::PathText& valu
   if (status != ERROR_SUCCESS || type != REG_SZ || buffer[0] == '\0') return false;
   value = buffer;
   return true;
-}
-
-bool ShellFolder(int csidl, ui::PathText& folder) {
-  LPITEMIDLIST list = nullptr;
-  if (FAILED(::SHGetSpecialFolderLocation(nullptr, csidl, &list))) return false;
-  return TakeItemPath(list, folder);
-}
-
-// The Start-menu folders a shortcut may be in: all users' where the system has them (not on
-// Windows 98 without user profiles), else the user's own.
-int MenuFolders(ui::PathText (&folders)[2]) {
-  int count = 0;
-  static const int kLists[] = {CSIDL_COMMON_PROGRAMS, CSIDL_PROGRAMS};
-  for (int csidl : kLists) {
-    ui::PathText programs;
-    if (ShellFolder(csidl, programs) && JoinPath(programs.c_str(), kMenuFolder, folders[count])) {
-      ++count;
-    }
-  }
-  return count;
-}
-
-bool IsFolder(const char* path) {
-  const DWORD attributes = ::GetFileAttributesA(path);
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
 // Every missing folder of a full path, from the top down. A drive's or share's root is never
@@ -165,18 +114,18 @@ bool WriteUninstallEntry(const char* folder) {
   }
   const ui::PathText uninstaller = Join(folder, kUninstallerName);
   const ui::PathText monitor = Join(folder, kInstalledFiles[0].name);
-  Text value;
+  LineText value;
   bool ok = true;
-  FormatText(value.data(), Text::Capacity() + 1, "Varistep Monitor %s", kVersion);
+  FormatText(value.data(), LineText::Capacity() + 1, "Varistep Monitor %s", VS_VERSION);
   ok = SetString(key, "DisplayName", value.c_str()) && ok;
-  ok = SetString(key, "DisplayVersion", kVersion) && ok;
+  ok = SetString(key, "DisplayVersion", VS_VERSION) && ok;
   ok = SetString(key, "Publisher", "Corvalith") && ok;
-  FormatText(value.data(), Text::Capacity() + 1, "%s,0", monitor.c_str());
+  FormatText(value.data(), LineText::Capacity() + 1, "%s,0", monitor.c_str());
   ok = SetString(key, "DisplayIcon", value.c_str()) && ok;
   ok = SetString(key, "InstallLocation", folder) && ok;
-  FormatText(value.data(), Text::Capacity() + 1, "\"%s\"", uninstaller.c_str());
+  FormatText(value.data(), LineText::Capacity() + 1, "\"%s\"", uninstaller.c_str());
   ok = SetString(key, "UninstallString", value.c_str()) && ok;
-  FormatText(value.data(), Text::Capacity() + 1, "\"%s\" /S", uninstaller.c_str());
+  FormatText(value.data(), LineText::Capacity() + 1, "\"%s\" /S", uninstaller.c_str());
   ok = SetString(key, "QuietUninstallString", value.c_str()) && ok;
   ok = SetNumber(key, "NoModify", 1) && ok;
   ok = SetNumber(key, "NoRepair", 1) && ok;
@@ -189,71 +138,14 @@ bool WriteUninstallEntry(const char* folder) {
 template <class Work>
 bool Attempt(Progress& progress, const char* failure, const char* path, Work work) {
   while (!work()) {
-    Text text;
-    FormatText(text.data(), Text::Capacity() + 1, "%s\r\n\r\n%s", failure, path);
+    LineText text;
+    FormatText(text.data(), LineText::Capacity() + 1, "%s\r\n\r\n%s", failure, path);
     if (!progress.Retry(text.c_str())) return false;
   }
   return true;
 }
 
-void Report(Progress& progress, const char* verb, const char* what, int done, int total) {
-  Text line;
-  FormatText(line.data(), Text::Capacity() + 1, "%s: %s", verb, what);
-  progress.Step(line.c_str(), done, total);
-}
-
-// Deletes a file now, or when Windows next starts if it is in use (on NT; 9x keeps it).
-void RemoveFile(const char* path, Progress& progress, int done, int total) {
-  if (::GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) return;
-  if (::DeleteFileA(path)) {
-    Report(progress, "Deleted", path, done, total);
-  } else if (::MoveFileExA(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) {
-    Report(progress, "Deleted at the next start", path, done, total);
-  } else {
-    Report(progress, "Could not delete", path, done, total);
-  }
-}
-
-// Removes a folder only when it is empty: anything the user put there stays.
-void RemoveFolder(const char* path, Progress& progress, int done, int total) {
-  if (IsFolder(path) && ::RemoveDirectoryA(path)) Report(progress, "Removed", path, done, total);
-}
-
-// Deletes a key with its subkeys (Windows NT deletes only a key without any).
-void DeleteKeyTree(HKEY root, const char* path) {
-  HKEY key = nullptr;
-  if (::RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return;
-  char name[256];
-  while (::RegEnumKeyA(key, 0, name, sizeof name) == ERROR_SUCCESS) {
-    ui::PathText child;
-    if (!JoinPath(path, name, child)) break;
-    DeleteKeyTree(root, child.c_str());
-    // A subkey that would not go ends the walk instead of being tried for ever.
-    HKEY left = nullptr;
-    if (::RegOpenKeyExA(root, child.c_str(), 0, KEY_READ, &left) == ERROR_SUCCESS) {
-      ::RegCloseKey(left);
-      break;
-    }
-  }
-  ::RegCloseKey(key);
-  ::RegDeleteKeyA(root, path);
-}
-
 }  // namespace
-
-bool TakeItemPath(LPITEMIDLIST list, ui::PathText& path) {
-  if (list == nullptr) return false;
-  char found[MAX_PATH] = {};
-  const BOOL ok = ::SHGetPathFromIDListA(list, found);
-  IMalloc* allocator = nullptr;
-  if (SUCCEEDED(::SHGetMalloc(&allocator))) {
-    allocator->Free(list);
-    allocator->Release();
-  }
-  if (!ok || found[0] == '\0') return false;
-  path = found;
-  return true;
-}
 
 ui::PathText DefaultFolder() {
   ui::PathText earlier;
@@ -287,28 +179,6 @@ uint64_t InstalledBytes() {
     ::CloseHandle(file);
   }
   return bytes;
-}
-
-void CloseRunningCopies() {
-  for (;;) {
-    HWND window = ::FindWindowA(kWindowClass, kWindowCaption);
-    if (window == nullptr) return;
-    DWORD processId = 0;
-    ::GetWindowThreadProcessId(window, &processId);
-    HANDLE process = ::OpenProcess(SYNCHRONIZE, FALSE, processId);
-    DWORD_PTR ignored = 0;
-    ::SendMessageTimeoutA(window, WM_COMMAND, kCloseCommand, 0, SMTO_NORMAL, 5000, &ignored);
-    bool ended = false;
-    if (process != nullptr) {
-      ended = ::WaitForSingleObject(process, 10000) == WAIT_OBJECT_0;
-      ::CloseHandle(process);
-    } else {
-      ::Sleep(1000);
-      ended = !::IsWindow(window);
-    }
-    // A copy that would not end is left alone, and so is any other: their files stay in use.
-    if (!ended) return;
-  }
 }
 
 bool Install(const char* folder, bool startAtLogOn, Progress& progress) {
@@ -373,113 +243,6 @@ bool Install(const char* folder, bool startAtLogOn, Progress& progress) {
     return false;
   }
   progress.Step("Added Varistep Monitor to Add/Remove Programs", ++done, total);
-  return true;
-}
-
-bool StartUninstallCopy(const char* folder, bool silent) {
-  char temp[MAX_PATH] = {};
-  char unique[MAX_PATH] = {};
-  const DWORD length = ::GetTempPathA(MAX_PATH, temp);
-  if (length == 0 || length >= MAX_PATH || !::GetTempFileNameA(temp, "vsu", 0, unique))
-    return false;
-  // A folder of its own, so that the copy keeps the uninstaller's name.
-  ::DeleteFileA(unique);
-  if (!::CreateDirectoryA(unique, nullptr)) return false;
-  ui::PathText copy;
-  const ui::PathText self = OwnPath();
-  if (!JoinPath(unique, kUninstallerName, copy) || self.empty() ||
-      !::CopyFileA(self.c_str(), copy.c_str(), FALSE)) {
-    ::RemoveDirectoryA(unique);
-    return false;
-  }
-  FixedText<2 * MAX_PATH + 16> commandLine;
-  FormatText(commandLine.data(), decltype(commandLine)::Capacity() + 1, "\"%s\"%s _?=%s",
-             copy.c_str(), silent ? " /S" : "", folder);
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process = {};
-  // It runs in the temporary folder: a process working in the install folder would keep it.
-  if (!::CreateProcessA(copy.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        unique, &startup, &process)) {
-    ::DeleteFileA(copy.c_str());
-    ::RemoveDirectoryA(unique);
-    return false;
-  }
-  ::CloseHandle(process.hThread);
-  ::CloseHandle(process.hProcess);
-  return true;
-}
-
-void Uninstall(const char* folder, Progress& progress) {
-  const int total = 1 + 8 + 4 + 2;
-  int done = 0;
-  progress.Step("Closing Varistep Monitor where it runs", done, total);
-  CloseRunningCopies();
-
-  ui::PathText startup;
-  if (ShellFolder(CSIDL_STARTUP, startup)) {
-    RemoveFile(Join(startup.c_str(), kStartupShortcut).c_str(), progress, done, total);
-  }
-  ++done;
-  ui::PathText menus[2];
-  const int menuCount = MenuFolders(menus);
-  for (int m = 0; m < 2; ++m) {
-    for (const Shortcut& shortcut : kMenuShortcuts) {
-      if (m < menuCount)
-        RemoveFile(Join(menus[m].c_str(), shortcut.name).c_str(), progress, done, total);
-      ++done;
-    }
-    if (m < menuCount) RemoveFolder(menus[m].c_str(), progress, done, total);
-  }
-  for (const InstalledFile& file : kInstalledFiles) {
-    RemoveFile(Join(folder, file.name).c_str(), progress, ++done, total);
-  }
-  RemoveFolder(folder, progress, ++done, total);
-  ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey);
-  progress.Step("Removed Varistep Monitor from Add/Remove Programs", ++done, total);
-}
-
-void RemoveSettings() {
-  for (const char* key : kProgramKeys) DeleteKeyTree(HKEY_CURRENT_USER, key);
-  // Another program of the company may keep its settings beside ours (Windows 98 would delete
-  // them with the key).
-  HKEY company = nullptr;
-  if (::RegOpenKeyExA(HKEY_CURRENT_USER, kCompanyKey, 0, KEY_READ, &company) != ERROR_SUCCESS) {
-    return;
-  }
-  DWORD subkeys = 1;
-  DWORD values = 1;
-  const bool read =
-      ::RegQueryInfoKeyA(company, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values,
-                         nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-  ::RegCloseKey(company);
-  if (read && subkeys == 0 && values == 0) ::RegDeleteKeyA(HKEY_CURRENT_USER, kCompanyKey);
-}
-
-void RemoveSelfLater() {
-  const ui::PathText self = OwnPath();
-  if (self.empty() || !::MoveFileExA(self.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT)) {
-    return;  // Windows 98: the copy stays in the temporary folder
-  }
-  ui::PathText folder = self;
-  char* slash = std::strrchr(folder.data(), '\\');
-  if (slash != nullptr) {
-    *slash = '\0';
-    ::MoveFileExA(folder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
-  }
-}
-
-bool StartProgram(const char* folder, const char* name) {
-  const ui::PathText path = Join(folder, name);
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process = {};
-  if (!::CreateProcessA(path.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, folder,
-                        &startup, &process)) {
-    return false;
-  }
-  ::CloseHandle(process.hThread);
-  ::CloseHandle(process.hProcess);
   return true;
 }
 
