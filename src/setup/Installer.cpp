@@ -66,10 +66,6 @@ bool Resource(int id, const void*& bytes, DWORD& size) {
 }
 
 bool PlaceFile(const InstalledFile& file, const char* path) {
-  if (file.resource == 0) {
-    const ui::PathText self = OwnPath();
-    return !self.empty() && ::CopyFileA(self.c_str(), path, FALSE) != FALSE;
-  }
   const void* bytes = nullptr;
   DWORD size = 0;
   return Resource(file.resource, bytes, size) && WriteBytes(path, bytes, size);
@@ -168,15 +164,7 @@ uint64_t InstalledBytes() {
   for (const InstalledFile& file : kInstalledFiles) {
     const void* data = nullptr;
     DWORD size = 0;
-    if (file.resource != 0 && Resource(file.resource, data, size)) bytes += size;
-  }
-  const ui::PathText self = OwnPath();
-  HANDLE file = ::CreateFileA(self.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              0, nullptr);
-  if (file != INVALID_HANDLE_VALUE) {
-    const DWORD size = ::GetFileSize(file, nullptr);
-    if (size != INVALID_FILE_SIZE) bytes += size;
-    ::CloseHandle(file);
+    if (Resource(file.resource, data, size)) bytes += size;
   }
   return bytes;
 }

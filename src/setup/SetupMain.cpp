@@ -1,5 +1,5 @@
-// VaristepMonitor-<version>-setup.exe, and the uninstall.exe it writes: the same program, which
-// tells by its own name, or by the folder its temporary copy is given, which one it is.
+// VaristepMonitor-<version>-setup.exe, and, built from the same code without the files to install,
+// the uninstall.exe it writes.
 #include <windows.h>
 
 #include <commctrl.h>
@@ -12,6 +12,12 @@
 #include "setup/SetupWizard.h"
 
 namespace {
+
+#ifdef VS_UNINSTALLER
+constexpr bool kUninstaller = true;
+#else
+constexpr bool kUninstaller = false;
+#endif
 
 // A silent run shows nothing, and stops at the first step that fails.
 class SilentProgress : public setup::Progress {
@@ -75,9 +81,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   ::InitCommonControls();
   // Shortcuts are made through the shell's COM objects.
   const bool com = SUCCEEDED(::CoInitialize(nullptr));
-  const int code = !options.removing.empty() || setup::IsUninstallerPath(self.c_str())
-                       ? RunUninstall(options, self)
-                       : RunInstall(options);
+  const int code = kUninstaller ? RunUninstall(options, self) : RunInstall(options);
   if (com) ::CoUninitialize();
   return code;
 }

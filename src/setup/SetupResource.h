@@ -6,6 +6,7 @@
 #define IDR_MONITOR_EXE 201
 #define IDR_DEMO_EXE 202
 #define IDR_README 203
+#define IDR_UNINSTALLER 204
 
 #define IDC_BACK 3
 #define IDC_HEADING 1001

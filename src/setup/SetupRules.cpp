@@ -10,7 +10,7 @@ const InstalledFile kInstalledFiles[4] = {
     {"VaristepMonitor.exe", IDR_MONITOR_EXE},
     {"VaristepDemo.exe", IDR_DEMO_EXE},
     {"readme.htm", IDR_README},
-    {kUninstallerName, 0},
+    {kUninstallerName, IDR_UNINSTALLER},
 };
 
 // Help opens readme.htm from the current folder, so every shortcut starts in the install folder.
@@ -86,19 +86,6 @@ Options ParseCommandLine(const char* commandLine) {
     p = end;
   }
   return options;
-}
-
-bool IsUninstallerPath(const char* path) {
-  if (path == nullptr) return false;
-  const char* name = path;
-  for (const char* p = path; *p != '\0'; ++p) {
-    if (*p == '\\' || *p == '/' || *p == ':') name = p + 1;
-  }
-  const char* wanted = kUninstallerName;
-  for (; *name != '\0' && *wanted != '\0'; ++name, ++wanted) {
-    if (Lower(*name) != *wanted) return false;
-  }
-  return *name == '\0' && *wanted == '\0';
 }
 
 FolderProblem CheckFolder(const char* typed, ui::PathText& folder) {

@@ -9,8 +9,7 @@
 
 namespace setup {
 
-// A file the setup puts in the install folder: taken from its resource, or, for the uninstaller,
-// copied from the setup program itself (resource 0).
+// A file the setup puts in the install folder, from the resource that carries it.
 struct InstalledFile {
   const char* name;
   int resource;
@@ -39,9 +38,6 @@ struct Options {
 };
 // `commandLine` is the whole line, the program's own name first (quoted or not).
 Options ParseCommandLine(const char* commandLine);
-
-// True when the program's file is the uninstaller the setup wrote (its name, in any case).
-bool IsUninstallerPath(const char* path);
 
 enum class FolderProblem { kNone, kEmpty, kNotFull, kBadCharacter, kTooLong };
 // Checks a folder the user typed or chose: a full path (drive or network share) below the root,

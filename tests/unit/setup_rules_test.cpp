@@ -44,15 +44,6 @@ TEST(SetupCommandLine, ReadsSilentAndTheFolderToTheEndOfTheLine) {
   EXPECT_TRUE(setup::ParseCommandLine(nullptr).folder.empty());
 }
 
-TEST(SetupCommandLine, KnowsTheUninstallerByItsFileNameOnly) {
-  EXPECT_TRUE(setup::IsUninstallerPath("C:\\Program Files\\Varistep Monitor\\uninstall.exe"));
-  EXPECT_TRUE(setup::IsUninstallerPath("C:\\PROGRA~1\\VARIST~1\\UNINSTALL.EXE"));
-  EXPECT_FALSE(setup::IsUninstallerPath("C:\\uninstall.exe\\VaristepMonitor-0.90-setup.exe"));
-  EXPECT_FALSE(setup::IsUninstallerPath("C:\\x\\uninstall.exe.bak"));
-  EXPECT_FALSE(setup::IsUninstallerPath("C:\\x\\myuninstall.exe"));
-  EXPECT_FALSE(setup::IsUninstallerPath(nullptr));
-}
-
 struct FolderCase {
   const char* typed;
   FolderProblem problem;
