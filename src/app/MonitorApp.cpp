@@ -2,6 +2,7 @@
 
 #include "app/RegistryStore.h"
 #include "resource.h"
+#include "resources/Product.h"
 #include "monitor/MonitorDialog.h"
 #include "tray/SystemTray.h"
 #include "ui/App.h"
@@ -10,7 +11,7 @@
 namespace app {
 
 const char* const kInstanceMutexName = "{7C1E93A0-2B64-4A1F-9F3C-00105A6E4D21}";
-const char* const kCompanyKey = "Corvalith";
+const char* const kCompanyKey = product::kCompanyKey;
 
 int MonitorApp::Run(const monitor::ProcessorPlatform& platform, ui::SettingsStore& store) {
   instanceMutex = ::CreateMutexA(nullptr, FALSE, kInstanceMutexName);

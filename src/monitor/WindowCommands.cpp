@@ -6,6 +6,7 @@
 
 #include "dialogs/AboutDialog.h"
 #include "resource.h"
+#include "resources/Product.h"
 #include "tray/HideToTray.h"
 #include "ui/App.h"
 
@@ -115,7 +116,7 @@ INT_PTR MonitorDialog::OnAbout(WPARAM, LPARAM) {
 INT_PTR MonitorDialog::OnHelp(WPARAM, LPARAM) {
   // No path: the shell looks the page up in the current directory, the program's folder when
   // started from there. Whatever the shell answers, nothing is reported.
-  g_shellOpen(nullptr, "open", "readme.htm", nullptr, nullptr, SW_SHOWNORMAL);
+  g_shellOpen(nullptr, "open", product::kHelpFile, nullptr, nullptr, SW_SHOWNORMAL);
   return TRUE;
 }
 

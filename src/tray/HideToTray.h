@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "resources/Product.h"
 #include "ui/Window.h"
 
 namespace tray {
@@ -12,7 +13,7 @@ namespace tray {
 // until the program ends.
 class HiddenOwner : public ui::Window {
  public:
-  static constexpr const char* ClassName = "VaristepHiddenOwner";
+  static constexpr const char* ClassName = product::kHiddenOwnerClass;
 
   // Creates the window unless a live one exists; false when it cannot be made.
   bool EnsureWindow();

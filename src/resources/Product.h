@@ -1,0 +1,27 @@
+// The product's names that the programs and the setup program share: the setup finds a running
+// copy, and writes the files and keys, by the names the programs themselves use. Plain constants,
+// for the portable rules and the resource scripts too.
+#pragma once
+
+#define VS_PRODUCT_CAPTION "Varistep Monitor"
+// The tray menu's Close command, which ends a copy and writes its settings.
+#define ID_CLOSE 32774
+
+#ifndef RC_INVOKED
+namespace product {
+
+// The monitor window of either program: a dialog, with this caption.
+constexpr const char* kWindowClass = "#32770";
+constexpr const char* kCaption = VS_PRODUCT_CAPTION;
+// The hidden window a monitor in the tray is parked under.
+constexpr const char* kHiddenOwnerClass = "VaristepHiddenOwner";
+// Settings live under HKEY_CURRENT_USER\Software\<company>\<program name>.
+constexpr const char* kCompanyKey = "Corvalith";
+constexpr const char* kMonitorName = "VaristepMonitor";
+constexpr const char* kDemoName = "VaristepDemo";
+constexpr const char* kMonitorFile = "VaristepMonitor.exe";
+constexpr const char* kDemoFile = "VaristepDemo.exe";
+constexpr const char* kHelpFile = "readme.htm";
+
+}  // namespace product
+#endif
