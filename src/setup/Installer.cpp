@@ -2,28 +2,17 @@
 
 #include <cstring>
 
+#include "resources/Product.h"
 #include "setup/Places.h"
-#include "setup/SetupRules.h"
+#include "setup/SetupResource.h"
 #include "setup/SetupVersion.h"
+#include "setup/SystemDlls.h"
+#include "ui/App.h"
 #include "ui/FormatText.h"
 
 namespace setup {
 
 namespace {
-
-bool ReadString(HKEY root, const char* key, const char* name, ui::PathText& value) {
-  HKEY handle = nullptr;
-  if (::RegOpenKeyExA(root, key, 0, KEY_QUERY_VALUE, &handle) != ERROR_SUCCESS) return false;
-  char buffer[MAX_PATH + 1] = {};
-  DWORD type = 0;
-  DWORD size = MAX_PATH;  // one byte short, so that the text always ends
-  const LONG status =
-      ::RegQueryValueExA(handle, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
-  ::RegCloseKey(handle);
-  if (status != ERROR_SUCCESS || type != REG_SZ || buffer[0] == '\0') return false;
-  value = buffer;
-  return true;
-}
 
 // Every missing folder of a full path, from the top down. A drive's or share's root is never
 // made: creating it fails, and the folders below it are made all the same.
@@ -38,23 +27,10 @@ bool MakeFolders(const char* folder) {
   return IsFolder(folder);
 }
 
-// Writes beside the file first, so that a failed write or a program still running from the old
-// file leaves the old file as it was.
-bool WriteBytes(const char* path, const void* bytes, DWORD size) {
+ui::PathText FreshPath(const char* path) {
   ui::PathText fresh(path);
   fresh += kNewFileSuffix;  // the folder was checked to leave room for it
-  HANDLE file = ::CreateFileA(fresh.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  DWORD written = 0;
-  const bool ok = ::WriteFile(file, bytes, size, &written, nullptr) && written == size;
-  const bool closed = ::CloseHandle(file) != FALSE;
-  const bool placed =
-      ok && closed &&
-      (::DeleteFileA(path) || ::GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) &&
-      ::MoveFileA(fresh.c_str(), path);
-  if (!placed) ::DeleteFileA(fresh.c_str());
-  return placed;
+  return fresh;
 }
 
 bool Resource(int id, const void*& bytes, DWORD& size) {
@@ -65,16 +41,53 @@ bool Resource(int id, const void*& bytes, DWORD& size) {
   return bytes != nullptr && size > 0;
 }
 
-bool PlaceFile(const InstalledFile& file, const char* path) {
+// The new copy, beside the file it replaces.
+bool WriteFresh(const InstalledFile& file, const char* path) {
   const void* bytes = nullptr;
   DWORD size = 0;
-  return Resource(file.resource, bytes, size) && WriteBytes(path, bytes, size);
+  if (!Resource(file.resource, bytes, size)) return false;
+  const ui::PathText fresh = FreshPath(path);
+  HANDLE handle = ::CreateFileA(fresh.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  const bool ok = ::WriteFile(handle, bytes, size, &written, nullptr) && written == size;
+  const bool closed = ::CloseHandle(handle) != FALSE;
+  if (!(ok && closed)) ::DeleteFileA(fresh.c_str());
+  return ok && closed;
+}
+
+// Why an existing file cannot be replaced: 0 when it can, else the text that says why.
+UINT ReplaceProblem(const char* path) {
+  const DWORD attributes = ::GetFileAttributesA(path);
+  if (attributes == INVALID_FILE_ATTRIBUTES) return 0;
+  if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) return IDS_FILE_READ_ONLY;
+  HANDLE handle =
+      ::CreateFileA(path, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return IDS_FILE_IN_USE;
+  ::CloseHandle(handle);
+  return 0;
+}
+
+// The new copy takes the file's place in one step where the system can (NT). Windows 9x has no
+// MoveFileEx: the old file goes first, and if the new one cannot follow, it stays beside.
+bool Swap(const char* path) {
+  const ui::PathText fresh = FreshPath(path);
+  if (IsNt()) return ::MoveFileExA(fresh.c_str(), path, MOVEFILE_REPLACE_EXISTING) != FALSE;
+  if (!::DeleteFileA(path) && ::GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) return false;
+  return ::MoveFileA(fresh.c_str(), path) != FALSE;
+}
+
+void DeleteFreshCopies(const char* folder) {
+  for (const InstalledFile& file : kInstalledFiles) {
+    ::DeleteFileA(FreshPath(Join(folder, file.name).c_str()).c_str());
+  }
 }
 
 bool MakeShortcut(const char* link, const char* target, const char* workingFolder) {
   IShellLinkA* shellLink = nullptr;
-  if (FAILED(::CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                reinterpret_cast<void**>(&shellLink)))) {
+  if (FAILED(Dlls().CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                     IID_IShellLinkA, reinterpret_cast<void**>(&shellLink)))) {
     return false;
   }
   bool saved = false;
@@ -102,6 +115,7 @@ bool SetNumber(HKEY key, const char* name, DWORD value) {
                           sizeof value) == ERROR_SUCCESS;
 }
 
+// The entry, with the stamp of every file written, by which the uninstaller knows them.
 bool WriteUninstallEntry(const char* folder) {
   HKEY key = nullptr;
   if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
@@ -115,7 +129,7 @@ bool WriteUninstallEntry(const char* folder) {
   FormatText(value.data(), LineText::Capacity() + 1, "Varistep Monitor %s", VS_VERSION);
   ok = SetString(key, "DisplayName", value.c_str()) && ok;
   ok = SetString(key, "DisplayVersion", VS_VERSION) && ok;
-  ok = SetString(key, "Publisher", "Corvalith") && ok;
+  ok = SetString(key, "Publisher", product::kCompanyKey) && ok;
   FormatText(value.data(), LineText::Capacity() + 1, "%s,0", monitor.c_str());
   ok = SetString(key, "DisplayIcon", value.c_str()) && ok;
   ok = SetString(key, "InstallLocation", folder) && ok;
@@ -126,30 +140,38 @@ bool WriteUninstallEntry(const char* folder) {
   ok = SetNumber(key, "NoModify", 1) && ok;
   ok = SetNumber(key, "NoRepair", 1) && ok;
   ok = SetNumber(key, "EstimatedSize", EstimatedSizeKB(InstalledBytes())) && ok;
+  for (const InstalledFile& file : kInstalledFiles) {
+    const void* bytes = nullptr;
+    DWORD size = 0;
+    FileStamp stamp;
+    if (Resource(file.resource, bytes, size)) stamp = {size, Crc32(bytes, size)};
+    ok = SetString(key, file.name, FormatStamp(stamp).c_str()) && ok;
+  }
   ::RegCloseKey(key);
   return ok;
 }
 
 // Runs one step until it works or the user gives up.
 template <class Work>
-bool Attempt(Progress& progress, const char* failure, const char* path, Work work) {
+bool Attempt(Progress& progress, UINT failure, const char* path, Work work) {
   while (!work()) {
-    LineText text;
-    FormatText(text.data(), LineText::Capacity() + 1, "%s\r\n\r\n%s", failure, path);
-    if (!progress.Retry(text.c_str())) return false;
+    if (!progress.Retry(TextWithPath(failure, path).c_str())) return false;
   }
   return true;
+}
+
+bool HoldsOurName(const char* name) {
+  for (const InstalledFile& file : kInstalledFiles) {
+    if (SameFolder(file.name, name)) return true;
+  }
+  return false;
 }
 
 }  // namespace
 
 ui::PathText DefaultFolder() {
-  ui::PathText earlier;
   ui::PathText folder;
-  if (ReadString(HKEY_LOCAL_MACHINE, kUninstallKey, "InstallLocation", earlier) &&
-      CheckFolder(earlier.c_str(), folder) == FolderProblem::kNone) {
-    return folder;
-  }
+  if (InstalledFolder(folder)) return folder;
   ui::PathText programFiles;
   if (!ReadString(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion",
                   "ProgramFilesDir", programFiles)) {
@@ -169,68 +191,138 @@ uint64_t InstalledBytes() {
   return bytes;
 }
 
+FolderUse CheckInstallFolder(const char* folder) {
+  ui::PathText installed;
+  if (InstalledFolder(installed) && SameFolder(installed.c_str(), folder)) return FolderUse::kOurs;
+  ui::PathText pattern;
+  if (!JoinPath(folder, "*", pattern)) return FolderUse::kOtherFiles;
+  WIN32_FIND_DATAA found;
+  HANDLE search = ::FindFirstFileA(pattern.c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) {
+    // Missing, or a file of that name, which no folder can be made over.
+    return ::GetFileAttributesA(folder) == INVALID_FILE_ATTRIBUTES ? FolderUse::kFree
+                                                                   : FolderUse::kOtherFiles;
+  }
+  FolderUse use = FolderUse::kFree;
+  do {
+    if (std::strcmp(found.cFileName, ".") == 0 || std::strcmp(found.cFileName, "..") == 0) {
+      continue;
+    }
+    use = FolderUse::kOtherFiles;
+    if (HoldsOurName(found.cFileName)) {
+      use = FolderUse::kOtherProgram;
+      break;
+    }
+  } while (::FindNextFileA(search, &found));
+  ::FindClose(search);
+  return use;
+}
+
+bool StartsAtLogOn() {
+  ui::PathText folder;
+  ui::PathText startup;
+  if (!InstalledFolder(folder) || !ShellFolder(CSIDL_STARTUP, startup)) return true;
+  return ::GetFileAttributesA(Join(startup.c_str(), kStartupShortcut).c_str()) !=
+         INVALID_FILE_ATTRIBUTES;
+}
+
 bool Install(const char* folder, bool startAtLogOn, Progress& progress) {
-  const int total = 4 + 4 + 2;
+  const int files = CountOf(kInstalledFiles);
+  // Closing, the files, the entry, the shortcuts, the log-on shortcut.
+  const int total = 1 + files + 1 + CountOf(kMenuShortcuts) + 1;
   int done = 0;
-  progress.Step("Closing Varistep Monitor where it runs", done, total);
+  progress.Step(ui::LoadText(IDS_CLOSING).c_str(), done, total);
   CloseRunningCopies();
-  if (!Attempt(progress, "Setup could not create the folder:", folder,
-               [&] { return MakeFolders(folder); })) {
+  ++done;
+
+  // One installed copy: the one in another folder goes, as its uninstaller would remove its
+  // files (the shortcuts and the entry are written anew below).
+  ui::PathText earlier;
+  if (InstalledFolder(earlier) && !SameFolder(earlier.c_str(), folder)) {
+    ui::PathText later;
+    Uninstall(earlier.c_str(), false, progress, later);
+  }
+
+  if (!Attempt(progress, IDS_CANNOT_CREATE_FOLDER, folder, [&] { return MakeFolders(folder); })) {
     return false;
+  }
+  // All new copies first, then all swapped in: a failure before the swap changes nothing.
+  for (const InstalledFile& file : kInstalledFiles) {
+    const ui::PathText path = Join(folder, file.name);
+    if (!Attempt(progress, IDS_CANNOT_WRITE_FILE, path.c_str(),
+                 [&] { return WriteFresh(file, path.c_str()); })) {
+      DeleteFreshCopies(folder);
+      return false;
+    }
   }
   for (const InstalledFile& file : kInstalledFiles) {
     const ui::PathText path = Join(folder, file.name);
-    if (!Attempt(progress,
-                 "Setup could not write the file below. Close any program that uses it and "
-                 "click Retry, or click Cancel to stop Setup.",
-                 path.c_str(), [&] { return PlaceFile(file, path.c_str()); })) {
-      return false;
+    UINT problem = 0;
+    while ((problem = ReplaceProblem(path.c_str())) != 0) {
+      if (!progress.Retry(TextWithPath(problem, path.c_str()).c_str())) {
+        DeleteFreshCopies(folder);
+        return false;
+      }
     }
-    Report(progress, "Installed", path.c_str(), ++done, total);
   }
+  if (!Attempt(progress, IDS_CANNOT_WRITE_ENTRY, kUninstallKey,
+               [&] { return WriteUninstallEntry(folder); })) {
+    DeleteFreshCopies(folder);
+    return false;
+  }
+  int replaced = 0;
+  for (const InstalledFile& file : kInstalledFiles) {
+    const ui::PathText path = Join(folder, file.name);
+    while (!Swap(path.c_str())) {
+      // Checked just before, so rare: say exactly what is left.
+      LineText text;
+      FormatText(text.data(), LineText::Capacity() + 1, ui::LoadText(IDS_SWAP_FAILED).c_str(),
+                 replaced, files, path.c_str());
+      if (!progress.Retry(text.c_str())) {
+        DeleteFreshCopies(folder);
+        return false;
+      }
+    }
+    Report(progress, ui::LoadText(IDS_INSTALLED).c_str(), path.c_str(), ++done, total);
+    ++replaced;
+  }
+  progress.Step(ui::LoadText(IDS_ENTRY_ADDED).c_str(), ++done, total);
 
   ui::PathText menus[2];
   const int menuCount = MenuFolders(menus);
   const char* menu = menuCount > 0 ? menus[0].c_str() : "";
-  if (!Attempt(progress, "Setup could not create the Start menu folder:", menu,
+  if (!Attempt(progress, IDS_CANNOT_CREATE_MENU, menu,
                [&] { return menuCount > 0 && MakeFolders(menu); })) {
     return false;
   }
   for (const Shortcut& shortcut : kMenuShortcuts) {
     const ui::PathText link = Join(menu, shortcut.name);
     const ui::PathText target = Join(folder, shortcut.target);
-    if (!Attempt(progress, "Setup could not create the shortcut:", link.c_str(),
+    if (!Attempt(progress, IDS_CANNOT_CREATE_SHORTCUT, link.c_str(),
                  [&] { return MakeShortcut(link.c_str(), target.c_str(), folder); })) {
       return false;
     }
-    Report(progress, "Created shortcut", link.c_str(), ++done, total);
+    Report(progress, ui::LoadText(IDS_CREATED_SHORTCUT).c_str(), link.c_str(), ++done, total);
   }
 
   // The user's own Startup folder: the user sees the shortcut there and can remove it.
   ui::PathText startup;
   const bool haveStartup = ShellFolder(CSIDL_STARTUP, startup);
   const ui::PathText startupLink = Join(startup.c_str(), kStartupShortcut);
+  ++done;
   if (startAtLogOn) {
     const ui::PathText monitor = Join(folder, kInstalledFiles[0].name);
-    if (!Attempt(progress, "Setup could not create the shortcut:", startupLink.c_str(), [&] {
+    if (!Attempt(progress, IDS_CANNOT_CREATE_SHORTCUT, startupLink.c_str(), [&] {
           return haveStartup && MakeFolders(startup.c_str()) &&
                  MakeShortcut(startupLink.c_str(), monitor.c_str(), folder);
         })) {
       return false;
     }
-    Report(progress, "Created shortcut", startupLink.c_str(), done, total);
+    Report(progress, ui::LoadText(IDS_CREATED_SHORTCUT).c_str(), startupLink.c_str(), done, total);
   } else if (haveStartup && ::DeleteFileA(startupLink.c_str())) {
-    Report(progress, "Deleted", startupLink.c_str(), done, total);  // an earlier install's
+    // An earlier install's.
+    Report(progress, ui::LoadText(IDS_DELETED).c_str(), startupLink.c_str(), done, total);
   }
-  ++done;
-
-  if (!Attempt(progress,
-               "Setup could not write the Add/Remove Programs entry. Setup needs an "
-               "administrator's rights for it:",
-               kUninstallKey, [&] { return WriteUninstallEntry(folder); })) {
-    return false;
-  }
-  progress.Step("Added Varistep Monitor to Add/Remove Programs", ++done, total);
   return true;
 }
 

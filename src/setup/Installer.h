@@ -8,6 +8,7 @@
 
 #include <cstdint>
 
+#include "setup/SetupRules.h"
 #include "ui/AppName.h"
 
 namespace setup {
@@ -24,27 +25,50 @@ class Progress {
 // The file-system path of a shell item list, which it frees; false when the item has none.
 bool TakeItemPath(LPITEMIDLIST list, ui::PathText& path);
 
-// Where to install: the folder of an earlier install, else the product folder under Program Files.
+// Where to install: the folder of the installed copy, else the product folder under Program
+// Files.
 ui::PathText DefaultFolder();
 // The bytes the installed files take.
 uint64_t InstalledBytes();
 
-// Sends Close to every running copy of either program, as the user would, and waits for each to
-// end, so that its files can be replaced or removed and its settings are written first.
+// What a folder holds, before anything is written to it.
+enum class FolderUse {
+  kFree,          // missing or empty
+  kOurs,          // the installed copy's
+  kOtherFiles,    // files of another program, none of our names
+  kOtherProgram,  // a file of one of our names that this setup did not write
+};
+FolderUse CheckInstallFolder(const char* folder);
+
+// Whether log-on start is chosen: the installed copy's choice (is its Startup shortcut there?),
+// on for a first install.
+bool StartsAtLogOn();
+
+// Sends Close to every running copy of either program, on the screen or in the tray, as the user
+// would, and waits for each to end, so that its files can be replaced or removed and its
+// settings are written first.
 void CloseRunningCopies();
 
-// Installs into `folder` (checked, full): files, shortcuts, log-on shortcut, Add/Remove entry.
-// False when the user stopped it after a step failed.
+// Installs into `folder` (checked, full): files, Add/Remove entry with what it wrote, shortcuts,
+// log-on shortcut. An installed copy in another folder is removed first. Every file is replaced
+// or none is. False when the user stopped it after a step failed.
 bool Install(const char* folder, bool startAtLogOn, Progress& progress);
 
 // The uninstaller cannot remove its own file while it runs, so from the install folder it starts
-// a copy of itself in the temporary folder, which removes `folder`. False when it could not.
-bool StartUninstallCopy(const char* folder, bool silent);
-// Removes what Install made. Files that cannot go now go when Windows next starts.
-void Uninstall(const char* folder, Progress& progress);
+// a copy of itself in a temporary folder of its own, which removes `folder`, and waits for its
+// status. False when no copy could be started.
+bool RunUninstallCopy(const char* folder, bool silent, int& status);
+// Removes what Install made in `folder`, if it is the installed copy's: files as they were
+// written (others stay), shortcuts, and the Add/Remove entry once nothing is left but what the
+// next start removes. A file in use goes when Windows next starts. With `waiting`, the folder's
+// uninstall.exe runs, waiting for this copy: it is moved out of the way where the system lets a
+// running program's file move, else left in `later` for FinishUninstall.
+ExitStatus Uninstall(const char* folder, bool waiting, Progress& progress, ui::PathText& later);
+// Once the waiting uninstaller has ended: `later`, and the folder if that was all it held.
+void FinishUninstall(const char* folder, const char* later);
 // Both programs' settings, and the company key when nothing else is left in it.
 void RemoveSettings();
-// The running copy of the uninstaller goes when Windows next starts.
+// The running copy of the uninstaller, and its folder, go when Windows next starts.
 void RemoveSelfLater();
 
 // Starts an installed program in its folder; false when it could not be started.

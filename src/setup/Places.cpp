@@ -1,16 +1,63 @@
 #include "setup/Places.h"
 
-#include "setup/SetupRules.h"
+#include <cstring>
+
+#include "resources/Product.h"
+#include "setup/SetupResource.h"
+#include "setup/SystemDlls.h"
+#include "ui/App.h"
 #include "ui/FormatText.h"
 
 namespace setup {
 
 namespace {
 
-// The programs' main window, and its Close command.
-constexpr const char* kWindowClass = "#32770";
-constexpr const char* kWindowCaption = "Varistep Monitor";
-constexpr WPARAM kCloseCommand = 32774;
+// Taken by the setup and by the uninstaller's copy for the whole of their work.
+constexpr const char* kSetupMutex = "Corvalith.VaristepMonitor.Setup";
+
+// A running copy's window: on the screen, or parked in the tray under its hidden owner, where
+// FindWindow, which sees top-level windows only, does not find it.
+HWND FindRunningCopy() {
+  HWND window = ::FindWindowA(product::kWindowClass, product::kCaption);
+  for (HWND owner = ::FindWindowExA(nullptr, nullptr, product::kHiddenOwnerClass, nullptr);
+       window == nullptr && owner != nullptr;
+       owner = ::FindWindowExA(nullptr, owner, product::kHiddenOwnerClass, nullptr)) {
+    window = ::FindWindowExA(owner, nullptr, product::kWindowClass, product::kCaption);
+  }
+  return window;
+}
+
+// Windows 9x: a "NUL=" line in WININIT.INI, which takes short paths only.
+bool DeleteAtNextStart9x(const char* path) {
+  char shortPath[MAX_PATH] = {};
+  const DWORD shortLength = ::GetShortPathNameA(path, shortPath, MAX_PATH);
+  char windows[MAX_PATH] = {};
+  const UINT windowsLength = ::GetWindowsDirectoryA(windows, MAX_PATH);
+  ui::PathText ini;
+  if (shortLength == 0 || shortLength >= MAX_PATH || windowsLength == 0 ||
+      windowsLength >= MAX_PATH || !JoinPath(windows, "WININIT.INI", ini)) {
+    return false;
+  }
+  char text[8192];
+  char changed[sizeof text + MAX_PATH + 16];
+  DWORD length = 0;
+  HANDLE file = ::CreateFileA(ini.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file != INVALID_HANDLE_VALUE) {
+    const BOOL read = ::ReadFile(file, text, sizeof text, &length, nullptr);
+    ::CloseHandle(file);
+    if (!read || length == sizeof text) return false;  // too long to take in whole
+  }
+  size_t size = 0;
+  if (!AddWininitDelete(text, length, shortPath, changed, sizeof changed, size)) return false;
+  file = ::CreateFileA(ini.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                       nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  const bool ok =
+      ::WriteFile(file, changed, static_cast<DWORD>(size), &written, nullptr) && written == size;
+  return ::CloseHandle(file) && ok;
+}
 
 }  // namespace
 
@@ -32,7 +79,7 @@ ui::PathText Join(const char* folder, const char* name) {
 
 bool ShellFolder(int csidl, ui::PathText& folder) {
   LPITEMIDLIST list = nullptr;
-  if (FAILED(::SHGetSpecialFolderLocation(nullptr, csidl, &list))) return false;
+  if (FAILED(Dlls().SHGetSpecialFolderLocation(nullptr, csidl, &list))) return false;
   return TakeItemPath(list, folder);
 }
 
@@ -53,18 +100,29 @@ bool IsFolder(const char* path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+bool IsNt() {
+  return ::GetVersion() < 0x80000000u;
+}
+
 void Report(Progress& progress, const char* verb, const char* what, int done, int total) {
   LineText line;
   FormatText(line.data(), LineText::Capacity() + 1, "%s: %s", verb, what);
   progress.Step(line.c_str(), done, total);
 }
 
+LineText TextWithPath(UINT text, const char* path) {
+  LineText line;
+  FormatText(line.data(), LineText::Capacity() + 1, "%s\r\n\r\n%s", ui::LoadText(text).c_str(),
+             path);
+  return line;
+}
+
 bool TakeItemPath(LPITEMIDLIST list, ui::PathText& path) {
   if (list == nullptr) return false;
   char found[MAX_PATH] = {};
-  const BOOL ok = ::SHGetPathFromIDListA(list, found);
+  const BOOL ok = Dlls().SHGetPathFromIDListA(list, found);
   IMalloc* allocator = nullptr;
-  if (SUCCEEDED(::SHGetMalloc(&allocator))) {
+  if (SUCCEEDED(Dlls().SHGetMalloc(&allocator))) {
     allocator->Free(list);
     allocator->Release();
   }
@@ -73,15 +131,57 @@ bool TakeItemPath(LPITEMIDLIST list, ui::PathText& path) {
   return true;
 }
 
+bool ReadString(HKEY root, const char* key, const char* name, ui::PathText& value) {
+  HKEY handle = nullptr;
+  if (::RegOpenKeyExA(root, key, 0, KEY_QUERY_VALUE, &handle) != ERROR_SUCCESS) return false;
+  char buffer[MAX_PATH + 1] = {};
+  DWORD type = 0;
+  DWORD size = MAX_PATH;  // one byte short, so that the text always ends
+  const LONG status =
+      ::RegQueryValueExA(handle, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
+  ::RegCloseKey(handle);
+  if (status != ERROR_SUCCESS || type != REG_SZ || buffer[0] == '\0') return false;
+  value = buffer;
+  return true;
+}
+
+bool InstalledFolder(ui::PathText& folder) {
+  ui::PathText recorded;
+  return ReadString(HKEY_LOCAL_MACHINE, kUninstallKey, "InstallLocation", recorded) &&
+         CheckFolder(recorded.c_str(), folder) == FolderProblem::kNone;
+}
+
+bool StampOf(const char* path, FileStamp& stamp) {
+  HANDLE file = ::CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  unsigned char buffer[4096];
+  FileStamp read;
+  DWORD got = 0;
+  bool ok = true;
+  while ((ok = ::ReadFile(file, buffer, sizeof buffer, &got, nullptr) != FALSE) && got > 0) {
+    read.crc = Crc32(buffer, got, read.crc);
+    read.size += got;
+  }
+  ::CloseHandle(file);
+  if (ok) stamp = read;
+  return ok;
+}
+
+bool DeleteAtNextStart(const char* path) {
+  if (!IsNt()) return DeleteAtNextStart9x(path);
+  return ::MoveFileExA(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != FALSE;
+}
+
 void CloseRunningCopies() {
   for (;;) {
-    HWND window = ::FindWindowA(kWindowClass, kWindowCaption);
+    HWND window = FindRunningCopy();
     if (window == nullptr) return;
     DWORD processId = 0;
     ::GetWindowThreadProcessId(window, &processId);
     HANDLE process = ::OpenProcess(SYNCHRONIZE, FALSE, processId);
     DWORD_PTR ignored = 0;
-    ::SendMessageTimeoutA(window, WM_COMMAND, kCloseCommand, 0, SMTO_NORMAL, 5000, &ignored);
+    ::SendMessageTimeoutA(window, WM_COMMAND, ID_CLOSE, 0, SMTO_NORMAL, 5000, &ignored);
     bool ended = false;
     if (process != nullptr) {
       ended = ::WaitForSingleObject(process, 10000) == WAIT_OBJECT_0;
@@ -107,6 +207,51 @@ bool StartProgram(const char* folder, const char* name) {
   ::CloseHandle(process.hThread);
   ::CloseHandle(process.hProcess);
   return true;
+}
+
+bool SystemRights::IsNt() const {
+  return setup::IsNt();
+}
+
+bool SystemRights::Exists(const char* folder) const {
+  return IsFolder(folder);
+}
+
+// Opening the folder for adding files and folders asks the system's access check, and writes
+// nothing.
+bool SystemRights::MayWriteFolder(const char* folder) const {
+  HANDLE handle = ::CreateFileA(folder, FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  ::CloseHandle(handle);
+  return true;
+}
+
+bool SystemRights::MayWriteMachineKeys() const {
+  HKEY key = nullptr;
+  if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion", 0,
+                      KEY_CREATE_SUB_KEY | KEY_SET_VALUE, &key) != ERROR_SUCCESS) {
+    return false;
+  }
+  ::RegCloseKey(key);
+  return true;
+}
+
+SetupLock::SetupLock() : mutex_(::CreateMutexA(nullptr, FALSE, kSetupMutex)) {}
+
+SetupLock::~SetupLock() {
+  if (held_) ::ReleaseMutex(mutex_);
+  if (mutex_ != nullptr) ::CloseHandle(mutex_);
+}
+
+bool SetupLock::Take(bool wait) {
+  if (held_) return true;
+  if (mutex_ == nullptr) return false;
+  // An abandoned lock is free: its holder ended without releasing it.
+  const DWORD result = ::WaitForSingleObject(mutex_, wait ? INFINITE : 0);
+  held_ = result == WAIT_OBJECT_0 || result == WAIT_ABANDONED;
+  return held_;
 }
 
 }  // namespace setup

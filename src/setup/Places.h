@@ -1,10 +1,11 @@
-// What the installer and the uninstaller share: where the files, shortcuts and entries are, and
-// how a step is reported.
+// What the installer and the uninstaller share: where the files, shortcuts and entries are, how
+// a step is reported, and the system's answers they both ask for.
 #pragma once
 
 #include <windows.h>
 
 #include "setup/Installer.h"
+#include "setup/SetupRules.h"
 #include "ui/AppName.h"
 
 namespace setup {
@@ -25,7 +26,40 @@ bool ShellFolder(int csidl, ui::PathText& folder);
 // without user profiles), then the user's own; how many there are.
 int MenuFolders(ui::PathText (&folders)[2]);
 bool IsFolder(const char* path);
+bool IsNt();
 // "<verb>: <what>" in the log.
 void Report(Progress& progress, const char* verb, const char* what, int done, int total);
+// A text of the string table, with the path it names below it.
+LineText TextWithPath(UINT text, const char* path);
+
+bool ReadString(HKEY root, const char* key, const char* name, ui::PathText& value);
+// The folder of the installed copy, from its Add/Remove entry; false when none is installed.
+bool InstalledFolder(ui::PathText& folder);
+// The stamp of the file as it is now; false when it cannot be read.
+bool StampOf(const char* path, FileStamp& stamp);
+// Deletes the file when Windows next starts: MoveFileEx on NT, WININIT.INI on 9x.
+bool DeleteAtNextStart(const char* path);
+
+// The system's answers for CheckRights.
+class SystemRights : public RightsProbe {
+ public:
+  bool IsNt() const override;
+  bool Exists(const char* folder) const override;
+  bool MayWriteFolder(const char* folder) const override;
+  bool MayWriteMachineKeys() const override;
+};
+
+// Orders the setup and the uninstaller when both run at once: one waits until the other is done.
+class SetupLock {
+ public:
+  SetupLock();
+  ~SetupLock();
+  // True once this process holds it; `wait` false only tries.
+  bool Take(bool wait);
+
+ private:
+  HANDLE mutex_;
+  bool held_ = false;
+};
 
 }  // namespace setup

@@ -2,14 +2,16 @@
 // the uninstall.exe it writes.
 #include <windows.h>
 
-#include <commctrl.h>
-#include <objbase.h>
-
 #include <cstring>
 
 #include "setup/Installer.h"
+#include "setup/Places.h"
+#include "setup/SetupResource.h"
 #include "setup/SetupRules.h"
 #include "setup/SetupWizard.h"
+#include "setup/SystemDlls.h"
+#include "ui/App.h"
+#include "ui/FormatText.h"
 
 namespace {
 
@@ -26,7 +28,29 @@ class SilentProgress : public setup::Progress {
   bool Retry(const char*) override { return false; }
 };
 
+LongText Caption() {
+  return ui::LoadText(kUninstaller ? IDS_UNINSTALL_CAPTION : IDS_INSTALL_CAPTION);
+}
+
+void Tell(UINT text, UINT icon) {
+  ui::ShowMessageBox(nullptr, ui::LoadText(text).c_str(), Caption().c_str(), MB_OK | icon);
+}
+
+// A silent run waits its turn; the wizard says what it waits for.
+bool TakeTurn(setup::SetupLock& lock, bool silent) {
+  if (silent) return lock.Take(true);
+  while (!lock.Take(false)) {
+    if (ui::ShowMessageBox(nullptr, ui::LoadText(IDS_BUSY).c_str(), Caption().c_str(),
+                           MB_RETRYCANCEL | MB_ICONWARNING) != IDRETRY) {
+      return false;
+    }
+  }
+  return true;
+}
+
 int RunInstall(const setup::Options& options) {
+  setup::SetupLock lock;
+  if (!TakeTurn(lock, options.silent)) return setup::kCancelled;
   ui::PathText folder = setup::DefaultFolder();
   if (!options.folder.empty()) {
     // A folder the user gave stays in the box even when wrong, for the folder page to point out.
@@ -34,54 +58,110 @@ int RunInstall(const setup::Options& options) {
     if (setup::CheckFolder(options.folder.c_str(), checked) == setup::FolderProblem::kNone) {
       folder = checked;
     } else if (options.silent) {
-      return 2;
+      return setup::kFailed;
     } else {
       folder = options.folder;
     }
   }
-  if (options.silent) {
-    SilentProgress progress;
-    return setup::Install(folder.c_str(), true, progress) ? 0 : 2;
+  const bool startAtLogOn = !options.noLogOn && setup::StartsAtLogOn();
+  if (!options.silent) {
+    setup::SetupWizard wizard(false, folder.c_str(), startAtLogOn, false);
+    return wizard.DoModal() == -1 ? setup::kFailed : wizard.ExitCode();
   }
-  setup::SetupWizard wizard(false, folder.c_str());
-  return wizard.DoModal() == -1 ? 2 : wizard.ExitCode();
+  // Nothing is written unless all of it may be, into a folder of its own.
+  const setup::SystemRights rights;
+  if (setup::CheckRights(rights, folder.c_str()) != setup::RightsProblem::kNone) {
+    return setup::kFailed;
+  }
+  const setup::FolderUse use = setup::CheckInstallFolder(folder.c_str());
+  if (use != setup::FolderUse::kFree && use != setup::FolderUse::kOurs) return setup::kFailed;
+  SilentProgress progress;
+  return setup::Install(folder.c_str(), startAtLogOn, progress) ? setup::kDone : setup::kFailed;
+}
+
+ui::PathText FolderOf(const ui::PathText& path) {
+  ui::PathText folder = path;
+  char* slash = std::strrchr(folder.data(), '\\');
+  if (slash != nullptr) *slash = '\0';
+  return folder;
+}
+
+// Tells the waiting uninstaller how it went, through the pipe it gave.
+void Answer(uint32_t pipe, int status) {
+  if (pipe == 0) return;
+  HANDLE handle = reinterpret_cast<HANDLE>(static_cast<uintptr_t>(pipe));
+  const char byte = static_cast<char>(status);
+  DWORD written = 0;
+  ::WriteFile(handle, &byte, 1, &written, nullptr);
+  ::CloseHandle(handle);
 }
 
 int RunUninstall(const setup::Options& options, const ui::PathText& self) {
   ui::PathText folder = options.removing;
   const bool copy = !folder.empty();
   if (!copy) {
-    folder = self;
-    char* slash = std::strrchr(folder.data(), '\\');
-    if (slash != nullptr) *slash = '\0';
-    if (setup::StartUninstallCopy(folder.c_str(), options.silent)) return 0;
-    // No copy could be made: remove what can go from here; this file goes at the next start.
+    folder = FolderOf(self);
+    int status = setup::kFailed;
+    if (setup::RunUninstallCopy(folder.c_str(), options.silent, status)) return status;
+    // No copy could be started: remove what can go from here; this file goes at the next start.
   }
+  setup::SetupLock lock;
+  HANDLE waiting =
+      options.waiting != 0 ? ::OpenProcess(SYNCHRONIZE, FALSE, options.waiting) : nullptr;
+  int status = setup::kFailed;
+  ui::PathText later;
   ui::PathText checked;
-  if (setup::CheckFolder(folder.c_str(), checked) != setup::FolderProblem::kNone) return 2;
-  int code = 0;
-  if (options.silent) {
-    SilentProgress progress;
-    setup::Uninstall(checked.c_str(), progress);  // keeps the settings
+  if (!TakeTurn(lock, options.silent)) {
+    status = setup::kCancelled;
+  } else if (setup::CheckFolder(folder.c_str(), checked) != setup::FolderProblem::kNone) {
+    status = setup::kFailed;
+  } else if (options.silent) {
+    const setup::SystemRights rights;
+    if (setup::CheckRights(rights, checked.c_str()) == setup::RightsProblem::kNone) {
+      SilentProgress progress;
+      status = setup::Uninstall(checked.c_str(), waiting != nullptr, progress, later);  // keeps
+                                                                                        // settings
+    }
   } else {
-    setup::SetupWizard wizard(true, checked.c_str());
-    code = wizard.DoModal() == -1 ? 2 : wizard.ExitCode();
+    setup::SetupWizard wizard(true, checked.c_str(), false, waiting != nullptr);
+    status = wizard.DoModal() == -1 ? setup::kFailed : wizard.ExitCode();
+    later = wizard.Later();
   }
+  Answer(options.pipe, status);
+  if (waiting != nullptr) {
+    ::WaitForSingleObject(waiting, 30000);
+    ::CloseHandle(waiting);
+  }
+  setup::FinishUninstall(checked.c_str(), later.c_str());
   if (copy) setup::RemoveSelfLater();
-  return code;
+  return status;
 }
 
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   const setup::Options options = setup::ParseCommandLine(::GetCommandLineA());
-  ui::PathText self;
-  const DWORD length = ::GetModuleFileNameA(nullptr, self.data(), MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return 2;
-  ::InitCommonControls();
+  char missing[MAX_PATH] = {};
+  if (!setup::LoadSystemDlls(missing)) {
+    if (!options.silent) {
+      LongText text = ui::LoadText(IDS_DLL_MISSING);
+      text += "\r\n\r\n";
+      text += missing;
+      ui::ShowMessageBox(nullptr, text.c_str(), Caption().c_str(), MB_OK | MB_ICONERROR);
+    }
+    return setup::kFailed;
+  }
+  if (options.unknown) {
+    // Refused, never ignored: a silent run would do something else than asked.
+    if (!options.silent) Tell(IDS_UNKNOWN_ARGUMENT, MB_ICONERROR);
+    return setup::kFailed;
+  }
+  const ui::PathText self = setup::OwnPath();
+  if (self.empty()) return setup::kFailed;
+  setup::Dlls().InitCommonControls();
   // Shortcuts are made through the shell's COM objects.
-  const bool com = SUCCEEDED(::CoInitialize(nullptr));
+  const bool com = SUCCEEDED(setup::Dlls().CoInitialize(nullptr));
   const int code = kUninstaller ? RunUninstall(options, self) : RunInstall(options);
-  if (com) ::CoUninitialize();
+  if (com) setup::Dlls().CoUninitialize();
   return code;
 }

@@ -2,22 +2,25 @@
 
 #include <cstring>
 
+#include "resources/Product.h"
 #include "setup/SetupResource.h"
+#include "ui/FormatText.h"
+#include "ui/ParseUnsigned.h"
 
 namespace setup {
 
 const InstalledFile kInstalledFiles[4] = {
-    {"VaristepMonitor.exe", IDR_MONITOR_EXE},
-    {"VaristepDemo.exe", IDR_DEMO_EXE},
-    {"readme.htm", IDR_README},
+    {product::kMonitorFile, IDR_MONITOR_EXE},
+    {product::kDemoFile, IDR_DEMO_EXE},
+    {product::kHelpFile, IDR_README},
     {kUninstallerName, IDR_UNINSTALLER},
 };
 
 // Help opens readme.htm from the current folder, so every shortcut starts in the install folder.
 const Shortcut kMenuShortcuts[4] = {
-    {"Varistep Monitor.lnk", "VaristepMonitor.exe"},
-    {"Varistep Demo.lnk", "VaristepDemo.exe"},
-    {"Help.lnk", "readme.htm"},
+    {"Varistep Monitor.lnk", product::kMonitorFile},
+    {"Varistep Demo.lnk", product::kDemoFile},
+    {"Help.lnk", product::kHelpFile},
     {"Uninstall.lnk", kUninstallerName},
 };
 
@@ -56,6 +59,44 @@ size_t LongestInstalledName() {
   return longest;
 }
 
+using Argument = FixedText<2 * 260>;
+
+bool TakeNumber(const char* text, uint32_t& value) {
+  return *text >= '0' && *text <= '9' && ui::ParseUnsignedField(text, value);
+}
+
+// One argument, without quotes: false when it is none the programs know.
+bool Take(const char* argument, Options& options) {
+  if (StartsWith(argument, "/D=")) return TakeRest(argument + 3, options.folder);
+  if (StartsWith(argument, "_?=")) return TakeRest(argument + 3, options.removing);
+  if (std::strcmp(argument, "/S") == 0) return options.silent = true;
+  if (std::strcmp(argument, "/NOLOGON") == 0) return options.noLogOn = true;
+  if (StartsWith(argument, "/P=")) return TakeNumber(argument + 3, options.waiting);
+  if (StartsWith(argument, "/H=")) return TakeNumber(argument + 3, options.pipe);
+  return false;
+}
+
+bool IsDeviceName(const char* part, size_t length) {
+  size_t base = 0;
+  while (base < length && part[base] != '.') ++base;
+  static const char* const kDevices[] = {"con", "prn", "aux", "nul"};
+  char lower[5] = {};
+  if (base < 3 || base > 4) return false;
+  for (size_t i = 0; i < base; ++i) lower[i] = Lower(part[i]);
+  for (const char* device : kDevices) {
+    if (base == 3 && std::strncmp(lower, device, 3) == 0) return true;
+  }
+  return base == 4 && (std::strncmp(lower, "com", 3) == 0 || std::strncmp(lower, "lpt", 3) == 0) &&
+         lower[3] >= '1' && lower[3] <= '9';
+}
+
+// A part Windows would store under another name (it drops a trailing dot or space), or opens as
+// a device.
+bool IsBadName(const char* part, size_t length) {
+  return length == 0 || part[length - 1] == '.' || part[length - 1] == ' ' ||
+         IsDeviceName(part, length);
+}
+
 }  // namespace
 
 Options ParseCommandLine(const char* commandLine) {
@@ -72,17 +113,28 @@ Options ParseCommandLine(const char* commandLine) {
   for (;;) {
     while (IsSpace(*p)) ++p;
     if (*p == '\0') break;
-    if (StartsWith(p, "/D=")) {
-      if (!TakeRest(p + 3, options.folder)) options.folder.clear();
-      break;
+    if (*p == '"') {
+      // Quoted whole: the argument ends at the closing quote.
+      const char* close = std::strchr(p + 1, '"');
+      if (close == nullptr) {
+        options.unknown = true;
+        break;
+      }
+      const Argument argument(p + 1, static_cast<size_t>(close - p - 1));
+      if (!Take(argument.c_str(), options)) options.unknown = true;
+      p = close + 1;
+      continue;
     }
-    if (StartsWith(p, "_?=")) {
-      if (!TakeRest(p + 3, options.removing)) options.removing.clear();
+    if (StartsWith(p, "/D=") || StartsWith(p, "_?=")) {
+      if (!Take(p, options)) options.unknown = true;
       break;
     }
     const char* end = p;
     while (*end != '\0' && !IsSpace(*end)) ++end;
-    if (end - p == 2 && p[0] == '/' && p[1] == 'S') options.silent = true;
+    const Argument argument(p, static_cast<size_t>(end - p));
+    if (static_cast<size_t>(end - p) > Argument::Capacity() || !Take(argument.c_str(), options)) {
+      options.unknown = true;
+    }
     p = end;
   }
   return options;
@@ -130,6 +182,12 @@ FolderProblem CheckFolder(const char* typed, ui::PathText& folder) {
       return FolderProblem::kBadCharacter;
     }
   }
+  for (size_t start = below; start < length;) {
+    size_t end = start;
+    while (end < length && typed[end] != '\\') ++end;
+    if (IsBadName(typed + start, end - start)) return FolderProblem::kBadName;
+    start = end + 1;
+  }
   if (length + 1 + LongestInstalledName() + std::strlen(kNewFileSuffix) >
       ui::PathText::Capacity()) {
     return FolderProblem::kTooLong;
@@ -138,22 +196,8 @@ FolderProblem CheckFolder(const char* typed, ui::PathText& folder) {
   return FolderProblem::kNone;
 }
 
-const char* FolderProblemText(FolderProblem problem) {
-  switch (problem) {
-    case FolderProblem::kNone:
-      return "";
-    case FolderProblem::kEmpty:
-      return "Please choose a folder to install Varistep Monitor in.";
-    case FolderProblem::kNotFull:
-      return "Please give the full path of a folder, such as:\r\n\r\nC:\\Program Files\\Varistep "
-             "Monitor";
-    case FolderProblem::kBadCharacter:
-      return "A folder name cannot contain any of these characters: / : * ? \" < > |, and no "
-             "part of the path may be empty, . or ..";
-    case FolderProblem::kTooLong:
-      return "That folder's path is too long. Please choose a shorter one.";
-  }
-  return "";
+int FolderProblemText(FolderProblem problem) {
+  return problem == FolderProblem::kNone ? 0 : IDS_FOLDER_PROBLEM + static_cast<int>(problem);
 }
 
 bool JoinPath(const char* folder, const char* name, ui::PathText& path) {
@@ -183,6 +227,121 @@ void AppendProductFolder(ui::PathText& folder) {
 uint32_t EstimatedSizeKB(uint64_t bytes) {
   const uint64_t kb = (bytes + 1023) / 1024;
   return kb > 0xFFFFFFFFu ? 0xFFFFFFFFu : static_cast<uint32_t>(kb);
+}
+
+bool SameFolder(const char* a, const char* b) {
+  size_t lengthA = std::strlen(a);
+  size_t lengthB = std::strlen(b);
+  while (lengthA > 0 && a[lengthA - 1] == '\\') --lengthA;
+  while (lengthB > 0 && b[lengthB - 1] == '\\') --lengthB;
+  if (lengthA != lengthB) return false;
+  for (size_t i = 0; i < lengthA; ++i) {
+    if (Lower(a[i]) != Lower(b[i])) return false;
+  }
+  return true;
+}
+
+uint32_t Crc32(const void* bytes, size_t size, uint32_t crc) {
+  const unsigned char* byte = static_cast<const unsigned char*>(bytes);
+  crc = ~crc;
+  for (size_t i = 0; i < size; ++i) {
+    crc ^= byte[i];
+    for (int bit = 0; bit < 8; ++bit) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+  }
+  return ~crc;
+}
+
+StampText FormatStamp(const FileStamp& stamp) {
+  StampText text;
+  FormatText(text.data(), StampText::Capacity() + 1, "%lu %08lx",
+             static_cast<unsigned long>(stamp.size), static_cast<unsigned long>(stamp.crc));
+  return text;
+}
+
+bool ParseStamp(const char* text, FileStamp& stamp) {
+  uint64_t size = 0;
+  const char* p = text;
+  for (; *p >= '0' && *p <= '9'; ++p) {
+    size = size * 10 + static_cast<uint64_t>(*p - '0');
+    if (size > 0xFFFFFFFFu) return false;
+  }
+  if (p == text || *p != ' ') return false;
+  uint32_t crc = 0;
+  const char* digits = ++p;
+  for (; *p != '\0'; ++p) {
+    const char c = Lower(*p);
+    const bool decimal = c >= '0' && c <= '9';
+    if (!decimal && !(c >= 'a' && c <= 'f')) return false;
+    if (p - digits >= 8) return false;
+    crc = (crc << 4) | static_cast<uint32_t>(decimal ? c - '0' : c - 'a' + 10);
+  }
+  if (p == digits) return false;
+  stamp.size = static_cast<uint32_t>(size);
+  stamp.crc = crc;
+  return true;
+}
+
+ExitStatus RemovalTally::Status() const {
+  if (left > 0) return kFailed;
+  return scheduled > 0 ? kRestartNeeded : kDone;
+}
+
+bool RemovalTally::EntryGoes() const {
+  return left == 0;
+}
+
+bool AddWininitDelete(const char* ini, size_t length, const char* shortPath, char* out,
+                      size_t capacity, size_t& written) {
+  written = 0;
+  static const char kSection[] = "[rename]";
+  const size_t sectionLength = sizeof kSection - 1;
+  // Where the new line goes: after the section's own line, or at the end in a new section.
+  size_t at = length;
+  bool found = false;
+  for (size_t line = 0; line < length && !found;) {
+    size_t end = line;
+    while (end < length && ini[end] != '\n') ++end;
+    if (end - line >= sectionLength) {
+      bool same = true;
+      for (size_t i = 0; same && i < sectionLength; ++i) same = Lower(ini[line + i]) == kSection[i];
+      if (same) {
+        found = true;
+        at = end < length ? end + 1 : end;
+      }
+    }
+    line = end + 1;
+  }
+  const bool endsLine = at > 0 && ini[at - 1] == '\n';
+  FixedText<300> added;
+  if (at > 0 && !endsLine) added += "\r\n";
+  if (!found) added += "[rename]\r\n";
+  added += "NUL=";
+  added += shortPath;
+  added += "\r\n";
+  const size_t total = length + added.size();
+  if (total > capacity) return false;
+  std::memcpy(out, ini, at);
+  std::memcpy(out + at, added.c_str(), added.size());
+  std::memcpy(out + at + added.size(), ini + at, length - at);
+  written = total;
+  return true;
+}
+
+RightsProblem CheckRights(const RightsProbe& probe, const char* folder) {
+  if (!probe.IsNt()) return RightsProblem::kNone;
+  ui::PathText existing(folder);
+  while (!probe.Exists(existing.c_str())) {
+    char* slash = std::strrchr(existing.data(), '\\');
+    if (slash == nullptr || slash[1] == '\0') break;
+    // A drive's root keeps its backslash.
+    if (slash > existing.data() && slash[-1] == ':')
+      slash[1] = '\0';
+    else
+      *slash = '\0';
+  }
+  if (!probe.MayWriteFolder(existing.c_str())) return RightsProblem::kFolder;
+  if (!probe.MayWriteMachineKeys()) return RightsProblem::kMachineKeys;
+  return RightsProblem::kNone;
 }
 
 }  // namespace setup

@@ -5,9 +5,11 @@
 
 #include <cstring>
 
+#include "setup/Places.h"
 #include "setup/SetupResource.h"
 #include "setup/SetupRules.h"
 #include "setup/SetupVersion.h"
+#include "setup/SystemDlls.h"
 #include "ui/App.h"
 #include "ui/FormatText.h"
 
@@ -16,78 +18,36 @@ namespace setup {
 namespace {
 
 constexpr UINT kWorkMessage = WM_APP + 1;
-constexpr const char* kInstallCaption = "Varistep Monitor Setup";
-constexpr const char* kUninstallCaption = "Varistep Monitor Uninstall";
 
 // Every control that belongs to some pages only.
 constexpr int kPageControls[] = {IDC_TEXT,  IDC_STATUS,   IDC_STARTUP, IDC_FOLDER, IDC_BROWSE,
                                  IDC_SPACE, IDC_PROGRESS, IDC_LOG,     IDC_RUN_NOW};
 
+// The heading and text are IDS_PAGE_HEADING and IDS_PAGE_TEXT plus the page's number.
 struct PageLayout {
-  const char* heading;
-  const char* text;
   int controls[4];  // 0 ends the list; the text goes to IDC_TEXT, or IDC_STATUS above a log
-  const char* next;
+  UINT next;
   bool back;
   bool cancel;
 };
 
 // In the order of SetupWizard::Page.
 const PageLayout kPages[] = {
-    {"Welcome to the Varistep Monitor " VS_VERSION " Setup",
-     "This installs Varistep Monitor and Varistep Demo on your computer.\r\n\r\n"
-     "Varistep Monitor shows and steers the Varistep steps of a Corvalith processor from the "
-     "notification area. Varistep Demo is the same program on a simulated processor, for "
-     "computers without one.\r\n\r\n"
-     "If Varistep Monitor is running, Setup closes it first.\r\n\r\nClick Next to continue.",
-     {IDC_TEXT},
-     "&Next >",
-     false,
-     true},
-    {"Choose Components",
-     "Varistep Monitor, Varistep Demo and the help page are always installed, with a folder in "
-     "the Start menu and an entry in Add/Remove Programs.\r\n\r\n"
-     "Varistep Monitor can also start each time you log on. You can remove it from Start, "
-     "Programs, Startup later.",
-     {IDC_TEXT, IDC_STARTUP},
-     "&Next >",
-     true,
-     true},
-    {"Choose Install Location",
-     "Setup will install Varistep Monitor in the folder below. To install it in another folder, "
-     "type its path or click Browse.\r\n\r\nClick Install to start the installation.",
-     {IDC_TEXT, IDC_FOLDER, IDC_BROWSE, IDC_SPACE},
-     "&Install",
-     true,
-     true},
-    {"Installing",
-     "Please wait while Varistep Monitor is being installed.",
-     {IDC_STATUS, IDC_PROGRESS, IDC_LOG},
-     "&Next >",
-     false,
-     false},
-    {"Completing the Varistep Monitor " VS_VERSION " Setup",
-     "Varistep Monitor has been installed on your computer. You find it in the Start menu, "
-     "under Programs, Varistep Monitor.\r\n\r\nClick Finish to close Setup.",
-     {IDC_TEXT, IDC_RUN_NOW},
-     "&Finish",
-     false,
-     false},
-    {"Uninstall Varistep Monitor",
-     "Varistep Monitor and Varistep Demo will be removed from the folder below, with their "
-     "shortcuts. If they are running, they are closed first.\r\n\r\n"
-     "Click Uninstall to start.",
-     {IDC_TEXT, IDC_FOLDER},
-     "&Uninstall",
-     false,
-     true},
-    {"Uninstalling",
-     "Please wait while Varistep Monitor is being removed.",
-     {IDC_STATUS, IDC_PROGRESS, IDC_LOG},
-     "&Close",
-     false,
-     false},
+    {{IDC_TEXT}, IDS_NEXT, false, true},
+    {{IDC_TEXT, IDC_STARTUP}, IDS_NEXT, true, true},
+    {{IDC_TEXT, IDC_FOLDER, IDC_BROWSE, IDC_SPACE}, IDS_INSTALL, true, true},
+    {{IDC_STATUS, IDC_PROGRESS, IDC_LOG}, IDS_NEXT, false, false},
+    {{IDC_TEXT, IDC_RUN_NOW}, IDS_FINISH, false, false},
+    {{IDC_TEXT, IDC_FOLDER}, IDS_UNINSTALL, false, true},
+    {{IDC_STATUS, IDC_PROGRESS, IDC_LOG}, IDS_CLOSE, false, false},
 };
+
+// A text of the table with the version put in.
+LongText PageText(UINT id) {
+  LongText text;
+  FormatText(text.data(), LongText::Capacity() + 1, ui::LoadText(id).c_str(), VS_VERSION);
+  return text;
+}
 
 }  // namespace
 
@@ -97,11 +57,13 @@ const ui::MessageEntry<SetupWizard> SetupWizard::kMessages[] = {
     {kWorkMessage, 0, 0, &SetupWizard::WorkMessage},
 };
 
-SetupWizard::SetupWizard(bool uninstall, const char* folder)
+SetupWizard::SetupWizard(bool uninstall, const char* folder, bool startAtLogOn, bool waiting)
     : ui::Dialog(IDD_WIZARD, nullptr),
       uninstall_(uninstall),
       page_(uninstall ? Page::kConfirm : Page::kWelcome),
-      folder_(folder) {}
+      folder_(folder),
+      startAtLogOn_(startAtLogOn),
+      waiting_(waiting) {}
 
 SetupWizard::~SetupWizard() {
   if (headingFont_ != nullptr) ::DeleteObject(headingFont_);
@@ -114,7 +76,7 @@ INT_PTR SetupWizard::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, b
 
 BOOL SetupWizard::OnInitDialog() {
   HWND hwnd = Hwnd();
-  ::SetWindowTextA(hwnd, Caption());
+  ::SetWindowTextA(hwnd, Caption().c_str());
   HINSTANCE instance = ::GetModuleHandleA(nullptr);
   static const WPARAM kSizes[] = {ICON_BIG, ICON_SMALL};
   for (WPARAM size : kSizes) {
@@ -132,9 +94,10 @@ BOOL SetupWizard::OnInitDialog() {
   ::SendDlgItemMessageA(hwnd, IDC_FOLDER, EM_LIMITTEXT, MAX_PATH - 1, 0);
   ::SendDlgItemMessageA(hwnd, IDC_FOLDER, EM_SETREADONLY, uninstall_, 0);
   ::SetDlgItemTextA(hwnd, IDC_FOLDER, folder_.c_str());
-  ::CheckDlgButton(hwnd, IDC_STARTUP, BST_CHECKED);
+  // The installed copy's choice, or on for a first install.
+  ::CheckDlgButton(hwnd, IDC_STARTUP, startAtLogOn_ ? BST_CHECKED : BST_UNCHECKED);
   char space[64];
-  FormatText(space, sizeof space, "Space required: %lu KB",
+  FormatText(space, sizeof space, ui::LoadText(IDS_SPACE_REQUIRED).c_str(),
              static_cast<unsigned long>(EstimatedSizeKB(InstalledBytes())));
   SetText(IDC_SPACE, space);
   ShowPage(page_);
@@ -145,9 +108,10 @@ void SetupWizard::ShowPage(Page page) {
   page_ = page;
   const PageLayout& layout = kPages[static_cast<int>(page)];
   HWND hwnd = Hwnd();
-  SetText(IDC_HEADING, layout.heading);
-  SetText(IDC_TEXT, layout.text);
-  SetText(IDC_STATUS, layout.text);
+  SetText(IDC_HEADING, PageText(IDS_PAGE_HEADING + static_cast<UINT>(page)).c_str());
+  const LongText text = PageText(IDS_PAGE_TEXT + static_cast<UINT>(page));
+  SetText(IDC_TEXT, text.c_str());
+  SetText(IDC_STATUS, text.c_str());
   for (int id : kPageControls) {
     bool shown = false;
     for (int wanted : layout.controls) shown = shown || (wanted != 0 && wanted == id);
@@ -177,41 +141,47 @@ void SetupWizard::OnOK() {
       startAtLogOn_ = ::IsDlgButtonChecked(hwnd, IDC_STARTUP) == BST_CHECKED;
       ShowPage(Page::kFolder);
       break;
-    case Page::kFolder: {
-      char typed[MAX_PATH] = {};
-      ::GetDlgItemTextA(hwnd, IDC_FOLDER, typed, MAX_PATH);
-      const FolderProblem problem = CheckFolder(typed, folder_);
-      if (problem != FolderProblem::kNone) {
-        ui::ShowMessageBox(hwnd, FolderProblemText(problem), Caption(), MB_OK | MB_ICONWARNING);
+    case Page::kFolder:
+      if (!FolderAccepted()) {
         ::SendMessageA(hwnd, WM_NEXTDLGCTL,
                        reinterpret_cast<WPARAM>(::GetDlgItem(hwnd, IDC_FOLDER)), TRUE);
         break;
       }
       ShowPage(Page::kInstalling);
       break;
-    }
     case Page::kInstalling:
       if (failed_) {
-        exitCode_ = 2;
+        exitCode_ = kFailed;
         EndDialog(IDCANCEL);
       } else {
         ShowPage(Page::kFinish);
       }
       break;
     case Page::kFinish:
-      exitCode_ = 0;
+      exitCode_ = kDone;
       if (::IsDlgButtonChecked(hwnd, IDC_RUN_NOW) == BST_CHECKED &&
           !StartProgram(folder_.c_str(), kInstalledFiles[0].name)) {
-        ui::ShowMessageBox(hwnd, "Varistep Monitor could not be started.", Caption(),
+        ui::ShowMessageBox(hwnd, ui::LoadText(IDS_CANNOT_START).c_str(), Caption().c_str(),
                            MB_OK | MB_ICONWARNING);
       }
       EndDialog(IDOK);
       break;
-    case Page::kConfirm:
+    case Page::kConfirm: {
+      // Before anything is removed: without the rights nothing can be.
+      const SystemRights rights;
+      const RightsProblem problem = CheckRights(rights, folder_.c_str());
+      if (problem != RightsProblem::kNone) {
+        ui::ShowMessageBox(hwnd, ui::LoadText(IDS_NO_MACHINE_RIGHTS).c_str(), Caption().c_str(),
+                           MB_OK | MB_ICONERROR);
+        exitCode_ = kFailed;
+        EndDialog(IDCANCEL);
+        break;
+      }
       ShowPage(Page::kRemoving);
       break;
+    }
     case Page::kRemoving:
-      exitCode_ = 0;
+      exitCode_ = outcome_;
       EndDialog(IDOK);
       break;
   }
@@ -223,22 +193,22 @@ void SetupWizard::OnCancel() {
     case Page::kWelcome:
     case Page::kComponents:
     case Page::kFolder:
-      if (ui::ShowMessageBox(Hwnd(), "Are you sure you want to quit Varistep Monitor Setup?",
-                             Caption(), MB_YESNO | MB_ICONWARNING) != IDYES) {
+      if (ui::ShowMessageBox(Hwnd(), ui::LoadText(IDS_QUIT_SETUP).c_str(), Caption().c_str(),
+                             MB_YESNO | MB_ICONWARNING) != IDYES) {
         return;
       }
-      exitCode_ = 1;
+      exitCode_ = kCancelled;
       break;
     case Page::kConfirm:
-      exitCode_ = 1;
+      exitCode_ = kCancelled;
       break;
     case Page::kInstalling:
     case Page::kRemoving:
       if (!::IsWindowEnabled(::GetDlgItem(Hwnd(), IDOK))) return;  // not yet started
-      exitCode_ = failed_ ? 2 : 0;
+      exitCode_ = page_ == Page::kRemoving ? outcome_ : failed_ ? kFailed : kDone;
       break;
     case Page::kFinish:
-      exitCode_ = 0;
+      exitCode_ = kDone;
       break;
   }
   EndDialog(IDCANCEL);
@@ -255,10 +225,11 @@ INT_PTR SetupWizard::BrowseCommand(WPARAM, LPARAM) {
   BROWSEINFOA browse = {};
   browse.hwndOwner = Hwnd();
   browse.pszDisplayName = name;
-  browse.lpszTitle = "Choose the folder to install Varistep Monitor in:";
+  const LongText title = ui::LoadText(IDS_BROWSE_TITLE);
+  browse.lpszTitle = title.c_str();
   browse.ulFlags = BIF_RETURNONLYFSDIRS;
   ui::PathText chosen;
-  if (TakeItemPath(::SHBrowseForFolderA(&browse), chosen)) {
+  if (TakeItemPath(Dlls().SHBrowseForFolderA(&browse), chosen)) {
     AppendProductFolder(chosen);
     ::SetDlgItemTextA(Hwnd(), IDC_FOLDER, chosen.c_str());
   }
@@ -272,28 +243,72 @@ INT_PTR SetupWizard::WorkMessage(WPARAM, LPARAM) {
     failed_ = !Install(folder_.c_str(), startAtLogOn_, *this);
     working_ = false;
     if (failed_) {
-      WorkDone("Installation Failed",
-               "Setup was not completed. What it installed so far stays; run Setup again to "
-               "complete the installation.",
-               "&Close");
+      WorkDone(IDS_INSTALL_FAILED, IDS_INSTALL_FAILED_TEXT, IDS_CLOSE);
     } else {
-      WorkDone("Installation Complete", "Setup was completed successfully.", "&Next >");
+      WorkDone(IDS_INSTALL_DONE, IDS_INSTALL_DONE_TEXT, IDS_NEXT);
     }
     return TRUE;
   }
-  Uninstall(folder_.c_str(), *this);
+  outcome_ = Uninstall(folder_.c_str(), waiting_, *this, later_);
   // No is the default: settings are kept unless the user asks.
-  if (ui::ShowMessageBox(Hwnd(), "Also remove your Varistep Monitor settings?", Caption(),
+  if (outcome_ != kFailed &&
+      ui::ShowMessageBox(Hwnd(), ui::LoadText(IDS_REMOVE_SETTINGS).c_str(), Caption().c_str(),
                          MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES) {
     RemoveSettings();
-    Step("Removed the settings of Varistep Monitor and Varistep Demo", 1, 1);
+    Step(ui::LoadText(IDS_SETTINGS_REMOVED).c_str(), 1, 1);
   }
   working_ = false;
-  WorkDone("Uninstallation Complete", "Varistep Monitor was removed from your computer.", "&Close");
+  if (outcome_ == kFailed) {
+    WorkDone(IDS_UNINSTALL_FAILED, IDS_UNINSTALL_FAILED_TEXT, IDS_CLOSE);
+  } else {
+    WorkDone(IDS_UNINSTALL_DONE,
+             outcome_ == kRestartNeeded ? IDS_UNINSTALL_RESTART_TEXT : IDS_UNINSTALL_DONE_TEXT,
+             IDS_CLOSE);
+  }
   return TRUE;
 }
 
-void SetupWizard::WorkDone(const char* heading, const char* text, const char* button) {
+// The folder page's checks, before anything is written: the name, the rights, and whose files
+// the folder holds.
+bool SetupWizard::FolderAccepted() {
+  HWND hwnd = Hwnd();
+  char typed[MAX_PATH] = {};
+  ::GetDlgItemTextA(hwnd, IDC_FOLDER, typed, MAX_PATH);
+  const LongText caption = Caption();
+  const FolderProblem problem = CheckFolder(typed, folder_);
+  if (problem != FolderProblem::kNone) {
+    ui::ShowMessageBox(hwnd, ui::LoadText(static_cast<UINT>(FolderProblemText(problem))).c_str(),
+                       caption.c_str(), MB_OK | MB_ICONWARNING);
+    return false;
+  }
+  const SystemRights rights;
+  const RightsProblem noRights = CheckRights(rights, folder_.c_str());
+  if (noRights != RightsProblem::kNone) {
+    const UINT text =
+        noRights == RightsProblem::kFolder ? IDS_NO_FOLDER_RIGHTS : IDS_NO_MACHINE_RIGHTS;
+    ui::ShowMessageBox(hwnd, ui::LoadText(text).c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
+    return false;
+  }
+  LineText text;
+  switch (CheckInstallFolder(folder_.c_str())) {
+    case FolderUse::kFree:
+    case FolderUse::kOurs:
+      return true;
+    case FolderUse::kOtherFiles:
+      FormatText(text.data(), LineText::Capacity() + 1, ui::LoadText(IDS_FOLDER_NOT_EMPTY).c_str(),
+                 folder_.c_str());
+      return ui::ShowMessageBox(hwnd, text.c_str(), caption.c_str(),
+                                MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+    case FolderUse::kOtherProgram:
+      FormatText(text.data(), LineText::Capacity() + 1,
+                 ui::LoadText(IDS_FOLDER_OTHER_PROGRAM).c_str(), folder_.c_str());
+      ui::ShowMessageBox(hwnd, text.c_str(), caption.c_str(), MB_OK | MB_ICONWARNING);
+      return false;
+  }
+  return false;
+}
+
+void SetupWizard::WorkDone(UINT heading, UINT text, UINT button) {
   SetText(IDC_HEADING, heading);
   SetText(IDC_STATUS, text);
   SetText(IDOK, button);
@@ -328,15 +343,20 @@ void SetupWizard::Step(const char* line, int done, int total) {
 }
 
 bool SetupWizard::Retry(const char* text) {
-  return ui::ShowMessageBox(Hwnd(), text, Caption(), MB_RETRYCANCEL | MB_ICONERROR) == IDRETRY;
+  return ui::ShowMessageBox(Hwnd(), text, Caption().c_str(), MB_RETRYCANCEL | MB_ICONERROR) ==
+         IDRETRY;
 }
 
 void SetupWizard::SetText(int id, const char* text) {
   ::SetDlgItemTextA(Hwnd(), id, text);
 }
 
-const char* SetupWizard::Caption() const {
-  return uninstall_ ? kUninstallCaption : kInstallCaption;
+void SetupWizard::SetText(int id, UINT text) {
+  SetText(id, ui::LoadText(text).c_str());
+}
+
+LongText SetupWizard::Caption() const {
+  return ui::LoadText(uninstall_ ? IDS_UNINSTALL_CAPTION : IDS_INSTALL_CAPTION);
 }
 
 // Keeps the window painted between steps; its buttons are disabled meanwhile.

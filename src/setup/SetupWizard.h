@@ -10,12 +10,15 @@ class SetupWizard : public ui::Dialog, private Progress {
  public:
   enum class Page { kWelcome, kComponents, kFolder, kInstalling, kFinish, kConfirm, kRemoving };
 
-  // Installs, or with `uninstall` removes the install in `folder`.
-  SetupWizard(bool uninstall, const char* folder);
+  // Installs, with log-on start checked or not, or with `uninstall` removes the install in
+  // `folder`; `waiting` tells that the installed uninstaller waits for this copy.
+  SetupWizard(bool uninstall, const char* folder, bool startAtLogOn, bool waiting);
   ~SetupWizard() override;
 
-  // The program's exit code once the window has closed: 0 done, 1 cancelled, 2 failed.
+  // The program's exit status once the window has closed (ExitStatus).
   int ExitCode() const { return exitCode_; }
+  // What the uninstall left for FinishUninstall.
+  const ui::PathText& Later() const { return later_; }
 
  protected:
   INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
@@ -32,9 +35,11 @@ class SetupWizard : public ui::Dialog, private Progress {
   INT_PTR WorkMessage(WPARAM wParam, LPARAM lParam);
 
   void ShowPage(Page page);
-  void WorkDone(const char* heading, const char* text, const char* button);
+  void WorkDone(UINT heading, UINT text, UINT button);
   void SetText(int id, const char* text);
-  const char* Caption() const;
+  void SetText(int id, UINT text);
+  LongText Caption() const;
+  bool FolderAccepted();
   void Pump();
 
   static const ui::MessageEntry<SetupWizard> kMessages[];
@@ -42,10 +47,13 @@ class SetupWizard : public ui::Dialog, private Progress {
   bool uninstall_;
   Page page_;
   ui::PathText folder_;
-  bool startAtLogOn_ = true;
+  bool startAtLogOn_;
+  bool waiting_;
   bool working_ = false;
   bool failed_ = false;
-  int exitCode_ = 1;
+  int exitCode_ = kCancelled;
+  int outcome_ = kDone;
+  ui::PathText later_;
   HFONT headingFont_ = nullptr;
   int logWidth_ = 0;
 };

@@ -14,6 +14,8 @@ struct CommandCase {
   bool silent;
   const char* folder;
   const char* removing;
+  bool unknown = false;
+  bool noLogOn = false;
 };
 
 TEST(SetupCommandLine, ReadsSilentAndTheFolderToTheEndOfTheLine) {
@@ -24,20 +26,30 @@ TEST(SetupCommandLine, ReadsSilentAndTheFolderToTheEndOfTheLine) {
        "C:\\Program Files\\Varistep Monitor", ""},
       // /D= takes the rest of the line: a switch after it is part of the folder.
       {"setup.exe /D=C:\\Tools /S", false, "C:\\Tools /S", ""},
-      // Switches are case-sensitive, and whole words.
-      {"setup.exe /s", false, "", ""},
-      {"setup.exe /SS x/S", false, "", ""},
+      // Switches are case-sensitive, and whole words: anything else is refused, not ignored.
+      {"setup.exe /s", false, "", "", true},
+      {"setup.exe /SS x/S", false, "", "", true},
       {"\"C:\\Temp\\vsu1.tmp\\uninstall.exe\" /S _?=C:\\Program Files\\V", true, "",
        "C:\\Program Files\\V"},
       {"\"never closed /S", false, "", ""},
       {"", false, "", ""},
+      // Quoted whole, as callers pass an argument with spaces; switches may follow.
+      {"setup.exe /S \"/D=C:\\Tools\\with space\" /NOLOGON", true, "C:\\Tools\\with space", "",
+       false, true},
+      {"setup.exe /S \"/D=C:\\Tools", true, "", "", true},
   };
   for (const CommandCase& c : cases) {
     const setup::Options options = setup::ParseCommandLine(c.line);
     EXPECT_EQ(options.silent, c.silent) << c.line;
     EXPECT_STREQ(options.folder.c_str(), c.folder) << c.line;
     EXPECT_STREQ(options.removing.c_str(), c.removing) << c.line;
+    EXPECT_EQ(options.unknown, c.unknown) << c.line;
+    EXPECT_EQ(options.noLogOn, c.noLogOn) << c.line;
   }
+  const setup::Options copy = setup::ParseCommandLine("u.exe /S /P=12 /H=452 _?=C:\\V");
+  EXPECT_EQ(copy.waiting, 12u);
+  EXPECT_EQ(copy.pipe, 452u);
+  EXPECT_FALSE(copy.unknown);
   // A folder too long for a path is dropped, never cut to another folder.
   const std::string longLine = "setup.exe /S /D=C:\\" + std::string(300, 'a');
   EXPECT_TRUE(setup::ParseCommandLine(longLine.c_str()).folder.empty());
@@ -72,13 +84,21 @@ TEST(SetupFolder, AcceptsFullPathsBelowARootAndRefusesTheRest) {
       {"C:\\a\\\\b", FolderProblem::kBadCharacter, ""},
       {"C:\\a\\..\\b", FolderProblem::kBadCharacter, ""},
       {"C:\\a\\.", FolderProblem::kBadCharacter, ""},
+      // Windows drops a trailing dot or space, and takes device names for devices.
+      {"C:\\Tools\\b.", FolderProblem::kBadName, ""},
+      {"C:\\Tools \\b", FolderProblem::kBadName, ""},
+      {"C:\\Tools\\a\\...", FolderProblem::kBadName, ""},
+      {"C:\\Tools\\CON", FolderProblem::kBadName, ""},
+      {"C:\\nul.txt\\a", FolderProblem::kBadName, ""},
+      {"C:\\Tools\\com1", FolderProblem::kBadName, ""},
+      {"C:\\Tools\\CONSOLE", FolderProblem::kNone, "C:\\Tools\\CONSOLE"},
   };
   for (const FolderCase& c : cases) {
     ui::PathText folder("unchanged");
     EXPECT_EQ(setup::CheckFolder(c.typed, folder), c.problem) << c.typed;
     EXPECT_STREQ(folder.c_str(), c.problem == FolderProblem::kNone ? c.folder : "unchanged")
         << c.typed;
-    EXPECT_NE(*setup::FolderProblemText(c.problem) == '\0', c.problem != FolderProblem::kNone);
+    EXPECT_NE(setup::FolderProblemText(c.problem) == 0, c.problem != FolderProblem::kNone);
   }
 }
 
@@ -110,6 +130,87 @@ TEST(SetupFolder, BrowseAddsTheProductFolderOnce) {
   EXPECT_EQ(setup::EstimatedSizeKB(0), 0u);
   EXPECT_EQ(setup::EstimatedSizeKB(1024), 1u);
   EXPECT_EQ(setup::EstimatedSizeKB(1025), 2u);
+  EXPECT_TRUE(setup::SameFolder("C:\\Tools\\Varistep", "c:\\tools\\VARISTEP\\"));
+  EXPECT_FALSE(setup::SameFolder("C:\\Tools\\Varistep", "C:\\Tools\\Varistep2"));
+}
+
+TEST(SetupRecord, StampsAFileBySizeAndCrc) {
+  // The CRC-32 check value of the text "123456789".
+  EXPECT_EQ(setup::Crc32("123456789", 9), 0xCBF43926u);
+  EXPECT_EQ(setup::Crc32("6789", 4, setup::Crc32("12345", 5)), 0xCBF43926u);
+  const setup::FileStamp stamp{151552, 0xCBF43926u};
+  EXPECT_STREQ(setup::FormatStamp(stamp).c_str(), "151552 cbf43926");
+  setup::FileStamp read;
+  ASSERT_TRUE(setup::ParseStamp("151552 cbf43926", read));
+  EXPECT_EQ(read.size, stamp.size);
+  EXPECT_EQ(read.crc, stamp.crc);
+  for (const char* bad : {"", "12", "12 x", "x 12", "12 34 56", "-1 5"}) {
+    EXPECT_FALSE(setup::ParseStamp(bad, read)) << bad;
+  }
+}
+
+TEST(SetupRemoval, StatusSaysWhatIsLeft) {
+  setup::RemovalTally tally;
+  EXPECT_EQ(tally.Status(), setup::kDone);
+  tally.scheduled = 1;
+  EXPECT_EQ(tally.Status(), setup::kRestartNeeded);
+  EXPECT_TRUE(tally.EntryGoes());
+  tally.left = 1;
+  EXPECT_EQ(tally.Status(), setup::kFailed);
+  EXPECT_FALSE(tally.EntryGoes());
+}
+
+TEST(SetupRemoval, AddsToTheRenameSectionOfWininit) {
+  const struct {
+    const char* ini;
+    const char* expected;
+  } cases[] = {
+      {"", "[rename]\r\nNUL=C:\\PROGRA~1\\X.EXE\r\n"},
+      {"[Rename]\r\nNUL=C:\\A\r\n", "[Rename]\r\nNUL=C:\\PROGRA~1\\X.EXE\r\nNUL=C:\\A\r\n"},
+      {"[other]\r\na=b", "[other]\r\na=b\r\n[rename]\r\nNUL=C:\\PROGRA~1\\X.EXE\r\n"},
+  };
+  for (const auto& c : cases) {
+    char out[128];
+    size_t written = 0;
+    ASSERT_TRUE(setup::AddWininitDelete(c.ini, std::strlen(c.ini), "C:\\PROGRA~1\\X.EXE", out,
+                                        sizeof out, written))
+        << c.ini;
+    EXPECT_EQ(std::string(out, written), c.expected) << c.ini;
+  }
+  char small[8];
+  size_t written = 0;
+  EXPECT_FALSE(setup::AddWininitDelete("", 0, "C:\\PROGRA~1\\X.EXE", small, sizeof small, written));
+}
+
+class FakeRights : public setup::RightsProbe {
+ public:
+  bool nt = true;
+  const char* existing = "C:\\Program Files";
+  bool folder = true;
+  bool keys = true;
+  mutable std::string asked;
+  bool IsNt() const override { return nt; }
+  bool Exists(const char* path) const override {
+    return std::strcmp(path, existing) == 0 || std::strcmp(path, "C:\\") == 0;
+  }
+  bool MayWriteFolder(const char* path) const override {
+    asked = path;
+    return folder;
+  }
+  bool MayWriteMachineKeys() const override { return keys; }
+};
+
+TEST(SetupRights, AsksTheNearestFolderThatExistsAndTheMachineKeys) {
+  FakeRights rights;
+  EXPECT_EQ(setup::CheckRights(rights, "C:\\Program Files\\Varistep Monitor\\x"),
+            setup::RightsProblem::kNone);
+  EXPECT_EQ(rights.asked, "C:\\Program Files");
+  rights.keys = false;
+  EXPECT_EQ(setup::CheckRights(rights, "C:\\Program Files\\V"), setup::RightsProblem::kMachineKeys);
+  rights.folder = false;
+  EXPECT_EQ(setup::CheckRights(rights, "C:\\Program Files\\V"), setup::RightsProblem::kFolder);
+  rights.nt = false;  // Windows 9x has no rights to check
+  EXPECT_EQ(setup::CheckRights(rights, "C:\\Program Files\\V"), setup::RightsProblem::kNone);
 }
 
 }  // namespace
