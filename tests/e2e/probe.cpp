@@ -15,9 +15,14 @@
 //   probe fits <title> <text>     whether the control showing <text> in that window is wide
 //                                 enough for it in MS Sans Serif 8, the dialogs' font; prints
 //                                 the text's width and the control's, exit status 0 when it fits
+//   probe hold <path> <ms>        keeps the file open for reading, sharing reads only, as another
+//                                 program using it would; prints "held" once it is open
+//   probe acl <path>              the access list of a file or folder: "protected=<0|1>" and one
+//                                 line per entry, "allow <SID>" or "deny <SID>"
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
+#include <sddl.h>
 #include <tlhelp32.h>
 
 #include <cstdio>
@@ -191,6 +196,34 @@ int Fits(const char* title, const char* text) {
   return size.cx <= client.right ? 0 : 1;
 }
 
+int PrintAcl(const char* path) {
+  unsigned char buffer[4096];
+  DWORD needed = 0;
+  if (!::GetFileSecurityA(path, DACL_SECURITY_INFORMATION, buffer, sizeof buffer, &needed)) {
+    return 1;
+  }
+  SECURITY_DESCRIPTOR_CONTROL control = 0;
+  DWORD revision = 0;
+  ::GetSecurityDescriptorControl(buffer, &control, &revision);
+  BOOL present = FALSE;
+  BOOL defaulted = FALSE;
+  PACL acl = nullptr;
+  if (!::GetSecurityDescriptorDacl(buffer, &present, &acl, &defaulted)) return 1;
+  std::printf("protected=%d\n", (control & SE_DACL_PROTECTED) != 0 ? 1 : 0);
+  if (!present || acl == nullptr) return 0;
+  for (DWORD i = 0; i < acl->AceCount; ++i) {
+    void* ace = nullptr;
+    if (!::GetAce(acl, i, &ace)) return 1;
+    const auto* header = static_cast<ACE_HEADER*>(ace);
+    PSID sid = &static_cast<ACCESS_ALLOWED_ACE*>(ace)->SidStart;
+    char* text = nullptr;
+    if (!::ConvertSidToStringSidA(sid, &text)) return 1;
+    std::printf("%s %s\n", header->AceType == ACCESS_ALLOWED_ACE_TYPE ? "allow" : "deny", text);
+    ::LocalFree(text);
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -207,6 +240,17 @@ int main(int argc, char** argv) {
     return ::PostMessageA(hwnd, WM_COMMAND, static_cast<WPARAM>(std::atoi(argv[3])), 0) ? 0 : 1;
   }
   if (verb == "fits" && argc > 3) return Fits(argv[2], argv[3]);
+  if (verb == "acl" && argc > 2) return PrintAcl(argv[2]);
+  if (verb == "hold" && argc > 3) {
+    HANDLE file = ::CreateFileA(argv[2], GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return 1;
+    std::printf("held\n");
+    std::fflush(stdout);
+    ::Sleep(static_cast<DWORD>(std::atoi(argv[3])));
+    ::CloseHandle(file);
+    return 0;
+  }
   if (verb == "rect" && argc > 2) {
     HWND hwnd = FindTitle(argv[2]);
     if (hwnd == nullptr) return 1;
@@ -252,6 +296,6 @@ int main(int argc, char** argv) {
   std::fprintf(stderr,
                "usage: probe list | wait <title> <ms> | gone <title> <ms> | "
                "command <title> <id> | rect <title> | tray-drop <class> <id> | broadcast <name> | "
-               "handles <exe>\n");
+               "handles <exe> | hold <path> <ms> | acl <path>\n");
   return 2;
 }
