@@ -272,8 +272,10 @@ wine reg delete 'HKCU\Software\Corvalith' /f >/dev/null 2>&1
 set_setting VaristepDemo Timer 250
 [ "$mode" = win98 ] && wine reg add 'HKCU\Software\Corvalith\Other' /v Kept /t REG_DWORD /d 1 /f >/dev/null 2>&1
 touch "$SHOTS/$tag-before-uninstall"
-(wine "$unix_installed/uninstall.exe" >/dev/null 2>&1) &
+rm -f "$SHOTS/$tag-uninstall.status"
+(wine "$unix_installed/uninstall.exe" >/dev/null 2>&1; echo $? >"$SHOTS/$tag-uninstall.status") &
 check "$mode: the uninstaller opens" 'probe wait "Varistep Monitor Uninstall" 15000'
+early=$([ -s "$SHOTS/$tag-uninstall.status" ] && echo returned || echo running)
 # The copy runs from a folder of its own in the temporary folder, which on NT no other user may
 # write (Wine shows an access list from the folder's Unix mode).
 if [ "$mode" != win98 ]; then
@@ -292,6 +294,8 @@ click_control "Varistep Monitor Uninstall" 6
 sleep 1
 next_page "Varistep Monitor Uninstall" 8-uninstalled
 check "$mode: the uninstaller finishes" 'probe gone "Varistep Monitor Uninstall" 10000'
+check "$mode: the uninstaller returns its status once its window has closed" \
+  '[ "$early" = running ] && [ "$(exit_status "$tag-uninstall" 10)" = 0 ]'
 check "$mode: by hand it removes the folder" 'wait_gone "$unix_installed" 30'
 check "$mode: Yes removes the settings" \
   '! wine reg query "HKCU\\Software\\Corvalith\\VaristepDemo" >/dev/null 2>&1'
