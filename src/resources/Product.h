@@ -3,9 +3,10 @@
 // for the portable rules and the resource scripts too.
 #pragma once
 
+// ID_CLOSE: the tray menu's Close command, which ends a copy and writes its settings.
+#include "resource.h"
+
 #define VS_PRODUCT_CAPTION "Varistep Monitor"
-// The tray menu's Close command, which ends a copy and writes its settings.
-#define ID_CLOSE 32774
 
 #ifndef RC_INVOKED
 namespace product {

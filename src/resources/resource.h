@@ -2,8 +2,6 @@
 // dialogs and the registry profile of earlier releases depend on them.
 #pragma once
 
-#include "Product.h"
-
 // Controls that code never addresses (labels, frames)
 #ifndef IDC_STATIC
 #define IDC_STATIC (-1)
@@ -62,7 +60,8 @@
 #define ID_SHOW_HIDE 32771
 #define ID_PROPERTIES 32772
 #define ID_ABOUT 32773
-// ID_CLOSE 32774, which the setup program sends too, is in Product.h.
+// The setup program sends Close to a running copy, through Product.h.
+#define ID_CLOSE 32774
 #define ID_PERFORMANCE 32776
 #define ID_ECONOMY 32777
 #define ID_HELP 32778
