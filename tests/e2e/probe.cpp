@@ -59,6 +59,34 @@ LRESULT Ask(HWND hwnd, UINT message, WPARAM wParam = 0) {
   return static_cast<LRESULT>(result);
 }
 
+int PrintAcl(const char* path) {
+  unsigned char buffer[4096];
+  DWORD needed = 0;
+  if (!::GetFileSecurityA(path, DACL_SECURITY_INFORMATION, buffer, sizeof buffer, &needed)) {
+    return 1;
+  }
+  SECURITY_DESCRIPTOR_CONTROL control = 0;
+  DWORD revision = 0;
+  ::GetSecurityDescriptorControl(buffer, &control, &revision);
+  BOOL present = FALSE;
+  BOOL defaulted = FALSE;
+  PACL acl = nullptr;
+  if (!::GetSecurityDescriptorDacl(buffer, &present, &acl, &defaulted)) return 1;
+  std::printf("protected=%d\n", (control & SE_DACL_PROTECTED) != 0 ? 1 : 0);
+  if (!present || acl == nullptr) return 0;
+  for (DWORD i = 0; i < acl->AceCount; ++i) {
+    void* ace = nullptr;
+    if (!::GetAce(acl, i, &ace)) return 1;
+    const auto* header = static_cast<ACE_HEADER*>(ace);
+    PSID sid = &static_cast<ACCESS_ALLOWED_ACE*>(ace)->SidStart;
+    char* text = nullptr;
+    if (!::ConvertSidToStringSidA(sid, &text)) return 1;
+    std::printf("%s %s\n", header->AceType == ACCESS_ALLOWED_ACE_TYPE ? "allow" : "deny", text);
+    ::LocalFree(text);
+  }
+  return 0;
+}
+
 BOOL CALLBACK ListChild(HWND hwnd, LPARAM) {
   std::string cls = ClassOf(hwnd);
   RECT r;
@@ -196,34 +224,6 @@ int Fits(const char* title, const char* text) {
   return size.cx <= client.right ? 0 : 1;
 }
 
-int PrintAcl(const char* path) {
-  unsigned char buffer[4096];
-  DWORD needed = 0;
-  if (!::GetFileSecurityA(path, DACL_SECURITY_INFORMATION, buffer, sizeof buffer, &needed)) {
-    return 1;
-  }
-  SECURITY_DESCRIPTOR_CONTROL control = 0;
-  DWORD revision = 0;
-  ::GetSecurityDescriptorControl(buffer, &control, &revision);
-  BOOL present = FALSE;
-  BOOL defaulted = FALSE;
-  PACL acl = nullptr;
-  if (!::GetSecurityDescriptorDacl(buffer, &present, &acl, &defaulted)) return 1;
-  std::printf("protected=%d\n", (control & SE_DACL_PROTECTED) != 0 ? 1 : 0);
-  if (!present || acl == nullptr) return 0;
-  for (DWORD i = 0; i < acl->AceCount; ++i) {
-    void* ace = nullptr;
-    if (!::GetAce(acl, i, &ace)) return 1;
-    const auto* header = static_cast<ACE_HEADER*>(ace);
-    PSID sid = &static_cast<ACCESS_ALLOWED_ACE*>(ace)->SidStart;
-    char* text = nullptr;
-    if (!::ConvertSidToStringSidA(sid, &text)) return 1;
-    std::printf("%s %s\n", header->AceType == ACCESS_ALLOWED_ACE_TYPE ? "allow" : "deny", text);
-    ::LocalFree(text);
-  }
-  return 0;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -232,14 +232,6 @@ int main(int argc, char** argv) {
     ::EnumWindows(ListTop, 0);
     return 0;
   }
-  if (verb == "wait" && argc > 3) return WaitFor(argv[2], std::atoi(argv[3]), true);
-  if (verb == "gone" && argc > 3) return WaitFor(argv[2], std::atoi(argv[3]), false);
-  if (verb == "command" && argc > 3) {
-    HWND hwnd = FindTitle(argv[2]);
-    if (hwnd == nullptr) return 1;
-    return ::PostMessageA(hwnd, WM_COMMAND, static_cast<WPARAM>(std::atoi(argv[3])), 0) ? 0 : 1;
-  }
-  if (verb == "fits" && argc > 3) return Fits(argv[2], argv[3]);
   if (verb == "acl" && argc > 2) return PrintAcl(argv[2]);
   if (verb == "hold" && argc > 3) {
     HANDLE file = ::CreateFileA(argv[2], GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
@@ -251,6 +243,14 @@ int main(int argc, char** argv) {
     ::CloseHandle(file);
     return 0;
   }
+  if (verb == "wait" && argc > 3) return WaitFor(argv[2], std::atoi(argv[3]), true);
+  if (verb == "gone" && argc > 3) return WaitFor(argv[2], std::atoi(argv[3]), false);
+  if (verb == "command" && argc > 3) {
+    HWND hwnd = FindTitle(argv[2]);
+    if (hwnd == nullptr) return 1;
+    return ::PostMessageA(hwnd, WM_COMMAND, static_cast<WPARAM>(std::atoi(argv[3])), 0) ? 0 : 1;
+  }
+  if (verb == "fits" && argc > 3) return Fits(argv[2], argv[3]);
   if (verb == "rect" && argc > 2) {
     HWND hwnd = FindTitle(argv[2]);
     if (hwnd == nullptr) return 1;
@@ -296,6 +296,6 @@ int main(int argc, char** argv) {
   std::fprintf(stderr,
                "usage: probe list | wait <title> <ms> | gone <title> <ms> | "
                "command <title> <id> | rect <title> | tray-drop <class> <id> | broadcast <name> | "
-               "handles <exe> | hold <path> <ms> | acl <path>\n");
+               "handles <exe>\n");
   return 2;
 }
