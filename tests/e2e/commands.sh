@@ -3,8 +3,8 @@
 # Close, which saves the settings.
 source "$(dirname "$0")/lib.sh"
 stop_all
-clear_settings VaristepDemo
-set_setting VaristepDemo Advanced 1
+clear_settings $APP
+set_setting $APP Advanced 1
 
 policy_shown() {  # the policy text the CPU Information dialog shows
   tray_menu
@@ -15,7 +15,7 @@ policy_shown() {  # the policy text the CPU Information dialog shows
   probe gone "CPU Information" 5000
 }
 
-start VaristepDemo
+start_app
 check "the window appears" 'probe wait "Varistep Monitor" 15000'
 sleep 1
 
@@ -45,12 +45,12 @@ tray_double_click
 check "a second double click shows it again" 'probe wait "Varistep Monitor" 5000'
 
 # The settings are written back at Close: take one away while running and see it return.
-wine reg delete "$(settings_key VaristepDemo)" /v Timer /f >/dev/null 2>&1
+wine reg delete "$(settings_key $APP)" /v Timer /f >/dev/null 2>&1
 check "Timer is gone from the registry while the program runs" \
-  '[ -z "$(reg_value VaristepDemo Timer)" ]'
+  '[ -z "$(reg_value $APP Timer)" ]'
 tray_menu
 key c
-check "&Close ends the program" '[ "$(exit_status VaristepDemo 10)" = 0 ]'
-check "Close wrote the settings back" '[ "$(reg_value VaristepDemo Timer)" = 100 ]'
-check "the registry keeps Advanced as it was" '[ "$(reg_value VaristepDemo Advanced)" = 1 ]'
+check "&Close ends the program" '[ "$(exit_status $APP 10)" = 0 ]'
+check "Close wrote the settings back" '[ "$(reg_value $APP Timer)" = 100 ]'
+check "the registry keeps Advanced as it was" '[ "$(reg_value $APP Advanced)" = 1 ]'
 finish

@@ -4,8 +4,8 @@
 # and whose changes are saved at Close, or at the end of the session while the window is hidden.
 source "$(dirname "$0")/lib.sh"
 stop_all
-clear_settings VaristepDemo
-set_setting VaristepDemo Advanced 1
+clear_settings $APP
+set_setting $APP Advanced 1
 
 # "abc" in the interval field, sent with $1 (a click on OK, or Enter): the refusal box must hold
 # Properties until it is answered, whether the window is on the screen or in the tray. $2 names
@@ -15,7 +15,7 @@ refuse_abc() {
   key ctrl+a
   xdotool type --delay 80 abc
   eval "$1"
-  check "OK with \"abc\" shows \"Please enter a positive integer.\"$3" 'probe wait VaristepDemo 5000'
+  check "OK with \"abc\" shows \"Please enter a positive integer.\"$3" 'probe wait $APP 5000'
   shot "$2"
   check "Properties is disabled under its box$3" \
     'probe list | grep -q "title=\"Properties\" visible=1 topmost=[01] enabled=0"'
@@ -24,13 +24,13 @@ refuse_abc() {
   sleep 0.5
   check "OK and Cancel clicked under the box open no second box$3" '[ "$(refusals)" = 1 ]'
   check "and leave Properties open$3" 'probe wait Properties 0'
-  probe command VaristepDemo 1
-  check "the box is answered$3" 'probe gone VaristepDemo 5000'
+  probe command $APP 1
+  check "the box is answered$3" 'probe gone $APP 5000'
   check "Properties is still open$3" 'probe wait Properties 0'
 }
 refusals() { probe list | grep -cF 'text="Please enter a positive integer."'; }
 
-start VaristepDemo
+start_app
 check "the window appears" 'probe wait "Varistep Monitor" 15000'
 sleep 1
 
@@ -79,13 +79,13 @@ shot dialogs-after-properties
 
 tray_menu
 key c
-check "&Close ends the program" '[ "$(exit_status VaristepDemo 10)" = 0 ]'
-check "the registry holds Timer 250" '[ "$(reg_value VaristepDemo Timer)" = 250 ]'
-check "the registry holds ShowMinMax 1" '[ "$(reg_value VaristepDemo ShowMinMax)" = 1 ]'
+check "&Close ends the program" '[ "$(exit_status $APP 10)" = 0 ]'
+check "the registry holds Timer 250" '[ "$(reg_value $APP Timer)" = 250 ]'
+check "the registry holds ShowMinMax 1" '[ "$(reg_value $APP ShowMinMax)" = 1 ]'
 
 # A user who keeps the program in the tray changes the interval, then logs off.
-set_setting VaristepDemo StartMin 1
-start VaristepDemo
+set_setting $APP StartMin 1
+start_app
 parked() { probe list | grep -q 'class="VaristepHiddenOwner"'; }
 for _ in $(seq 1 50); do parked && break; sleep 0.3; done
 check "the program starts in the tray" parked
@@ -104,9 +104,9 @@ xdotool type --delay 80 300
 click_control Properties 3
 check "OK closes Properties" 'probe gone "Properties" 5000'
 wine wineboot --end-session >/dev/null 2>&1
-check "the end of the session ends the program" '[ "$(exit_status VaristepDemo 20)" != running ]'
-check "the registry holds the new Timer 300" '[ "$(reg_value VaristepDemo Timer)" = 300 ]'
-check "and StartMin 1" '[ "$(reg_value VaristepDemo StartMin)" = 1 ]'
+check "the end of the session ends the program" '[ "$(exit_status $APP 20)" != running ]'
+check "the registry holds the new Timer 300" '[ "$(reg_value $APP Timer)" = 300 ]'
+check "and StartMin 1" '[ "$(reg_value $APP StartMin)" = 1 ]'
 # The tests after this one expect the window on the screen.
-clear_settings VaristepDemo
+clear_settings $APP
 finish
