@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # What only the real program can show, on the emulated Zephrin: set-up's requests as the driver
-# received them, against the request table; on the 9x family the clock dividers read through the
+# received them, against the request table below; on the 9x family the clock dividers read through the
 # program's own port I/O; and every failure of the driver or the processor, met through the real
 # system calls. One run a family: emulated.sh nt | win98 | winme.
 export E2E_APP=VaristepMonitor
@@ -24,7 +24,8 @@ echo "VaristepMonitor.exe under test: sha256 $(sha256sum "$BUILD/VaristepMonitor
 # The emulated processor's ten steps, highest first, and its scaling window at start.
 levels="100 89 78 67 56 44 33 22 11 0"
 start_lower=0 start_upper=100
-# Set-up's requests as the request table and the set-up order give them: expected <profile>
+# The request table: every request set-up sends, in order, by the driver's contract and the
+# set-up order, on the step-register or the sweep processor: expected <profile>
 expected() {
   local i level
   r() { echo "request $code $1 $2 $3 $4"; }
