@@ -93,77 +93,74 @@ NTSTATUS NTAPI Close(PDEVICE_OBJECT, PIRP irp) {
   return Complete(irp, STATUS_SUCCESS, 0);
 }
 
+// A private request: its input record in, one output record back in the same system buffer
+// (METHOD_BUFFERED).
+template <typename In, typename Out, typename Answer>
+NTSTATUS Private(void* buffer, uint32_t inSize, uint32_t outSize, ULONG_PTR& information,
+                 Answer answer) {
+  if (inSize < sizeof(In) || outSize < sizeof(Out)) return STATUS_BUFFER_TOO_SMALL;
+  In in;
+  memcpy(&in, buffer, sizeof in);
+  static Out out;  // the log page is too big for a kernel stack
+  answer(in, out);
+  memcpy(buffer, &out, sizeof out);
+  information = sizeof out;
+  return STATUS_SUCCESS;
+}
+
+NTSTATUS Program(long written, ULONG_PTR& information) {
+  if (written < 0) return STATUS_INVALID_DEVICE_REQUEST;
+  information = static_cast<ULONG_PTR>(written);
+  return STATUS_SUCCESS;
+}
+
 NTSTATUS Control(PIO_STACK_LOCATION stack, void* buffer, ULONG_PTR& information) {
   const uint32_t code = stack->Parameters.DeviceIoControl.IoControlCode;
   const uint32_t inSize = stack->Parameters.DeviceIoControl.InputBufferLength;
   const uint32_t outSize = stack->Parameters.DeviceIoControl.OutputBufferLength;
-  // METHOD_BUFFERED: one system buffer holds the input, and receives the output.
-  auto fits = [&](size_t in, size_t out) { return inSize >= in && outSize >= out; };
+  void* out = outSize != 0 ? buffer : nullptr;
   switch (code) {
-    case CodeConfigure: {
-      if (!fits(sizeof(ConfigureIn), sizeof(ConfigureOut))) return STATUS_BUFFER_TOO_SMALL;
-      ConfigureIn in;
-      memcpy(&in, buffer, sizeof in);
-      if (in.keep == 0) Reset(in);
-      ConfigureOut out = {requestCount};
-      memcpy(buffer, &out, sizeof out);
-      information = sizeof out;
-      return STATUS_SUCCESS;
-    }
-    case CodeCpuid: {
-      if (!fits(sizeof(CpuidIn), sizeof(CpuidOut))) return STATUS_BUFFER_TOO_SMALL;
-      CpuidIn in;
-      memcpy(&in, buffer, sizeof in);
-      sim::SimProcessor& m = Model();
-      if (in.load >= 0) m.SetLoad(in.load);
-      // As in the demo: the processor's time moves when the program reads the current state.
-      if (in.leaf == LeafCurrentState) m.SetClock(in.clockMs);
-      CpuidResult r = m.Query(in.leaf);
-      CpuidOut out = {r.eax, r.ebx, r.ecx, r.edx};
-      memcpy(buffer, &out, sizeof out);
-      information = sizeof out;
-      return STATUS_SUCCESS;
-    }
-    case CodePci: {
-      if (!fits(sizeof(PciIn), sizeof(PciOut))) return STATUS_BUFFER_TOO_SMALL;
-      PciIn in;
-      memcpy(&in, buffer, sizeof in);
-      PciOut out = {sim::SimPci(Model()).ReadConfigDword(in.address)};
-      memcpy(buffer, &out, sizeof out);
-      information = sizeof out;
-      return STATUS_SUCCESS;
-    }
-    case CodeLog: {
-      if (!fits(sizeof(LogIn), sizeof(LogOut))) return STATUS_BUFFER_TOO_SMALL;
-      LogIn in;
-      memcpy(&in, buffer, sizeof in);
-      static LogOut out;
-      out.total = logged;
-      out.count = 0;
-      for (uint32_t i = in.first; i < logged && out.count < LogPage; ++i) {
-        out.entries[out.count++] = requestLog[i];
-      }
-      memcpy(buffer, &out, sizeof out);
-      information = sizeof out;
-      return STATUS_SUCCESS;
-    }
+    case CodeConfigure:
+      return Private<ConfigureIn, ConfigureOut>(buffer, inSize, outSize, information,
+                                                [](const ConfigureIn& in, ConfigureOut& o) {
+                                                  if (in.keep == 0) Reset(in);
+                                                  o.requests = requestCount;
+                                                });
+    case CodeCpuid:
+      return Private<CpuidIn, CpuidOut>(buffer, inSize, outSize, information,
+                                        [](const CpuidIn& in, CpuidOut& o) {
+                                          sim::SimProcessor& m = Model();
+                                          if (in.load >= 0) m.SetLoad(in.load);
+                                          // As in the demo: the processor's time moves when the
+                                          // program reads the current state.
+                                          if (in.leaf == LeafCurrentState) m.SetClock(in.clockMs);
+                                          CpuidResult r = m.Query(in.leaf);
+                                          o = CpuidOut{r.eax, r.ebx, r.ecx, r.edx};
+                                        });
+    case CodePci:
+      return Private<PciIn, PciOut>(buffer, inSize, outSize, information,
+                                    [](const PciIn& in, PciOut& o) {
+                                      o.value = sim::SimPci(Model()).ReadConfigDword(in.address);
+                                    });
+    case CodeLog:
+      return Private<LogIn, LogOut>(
+          buffer, inSize, outSize, information, [](const LogIn& in, LogOut& o) {
+            o.total = logged;
+            o.count = 0;
+            for (uint32_t i = in.first; i < logged && o.count < LogPage; ++i) {
+              o.entries[o.count++] = requestLog[i];
+            }
+          });
     case CodeForward: {
       if (inSize < sizeof(ForwardIn)) return STATUS_BUFFER_TOO_SMALL;
       ForwardIn in;
       memcpy(&in, buffer, sizeof in);
-      long n = ProgramRequest(in.code, RealCode9x, in.inSize >= sizeof in.in ? in.in : nullptr,
-                              in.inSize, outSize != 0 ? buffer : nullptr, outSize);
-      if (n < 0) return STATUS_INVALID_DEVICE_REQUEST;
-      information = static_cast<ULONG_PTR>(n);
-      return STATUS_SUCCESS;
+      const void* request = in.inSize >= sizeof in.in ? in.in : nullptr;
+      return Program(ProgramRequest(in.code, RealCode9x, request, in.inSize, out, outSize),
+                     information);
     }
-    default: {
-      long n = ProgramRequest(code, RealCodeNt, buffer, inSize, outSize != 0 ? buffer : nullptr,
-                              outSize);
-      if (n < 0) return STATUS_INVALID_DEVICE_REQUEST;
-      information = static_cast<ULONG_PTR>(n);
-      return STATUS_SUCCESS;
-    }
+    default:
+      return Program(ProgramRequest(code, RealCodeNt, buffer, inSize, out, outSize), information);
   }
 }
 
