@@ -10,7 +10,9 @@ policy_shown() {  # the policy text the CPU Information dialog shows
   tray_menu
   key i
   probe wait "CPU Information" 5000 || return 1
-  probe list | sed -n 's/.*child id=1067 class="Edit" text="\([^"]*\)".*/\1/p' | head -n 1
+  local id
+  id=$(rid IDC_POLICY)
+  probe list | sed -n 's/.*child id='"$id"' class="Edit" text="\([^"]*\)".*/\1/p' | head -n 1
   key Escape
   probe gone "CPU Information" 5000
 }

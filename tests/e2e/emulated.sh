@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # What only the real program can show, on the emulated Zephrin: set-up's requests as the driver
-# received them, against the request table below; on the 9x family the clock dividers read through the
-# program's own port I/O; and every failure of the driver or the processor, met through the real
-# system calls. One run a family: emulated.sh nt | win98 | winme.
+# received them, against the request table below; on the 9x family the clock dividers read
+# through the program's own port I/O; and every failure of the driver or the processor, met
+# through the real system calls. One run a family: emulated.sh nt | win98 | winme.
 export E2E_APP=VaristepMonitor
 source "$(dirname "$0")/lib.sh"
 family=${1:-nt}
@@ -19,7 +19,8 @@ case $family in
 esac
 [ "$VS_WINE_TARGET" = x86_64 ] &&
   echo "64-bit Wine has no 98 mode: no VxD and no port I/O in these runs, the NT family only"
-echo "VaristepMonitor.exe under test: sha256 $(sha256sum "$BUILD/VaristepMonitor.exe" | cut -d' ' -f1)"
+sum=$(sha256sum "$BUILD/VaristepMonitor.exe" | cut -d' ' -f1)
+echo "VaristepMonitor.exe under test: sha256 $sum"
 
 # The emulated processor's ten steps, highest first, and its scaling window at start.
 levels="100 89 78 67 56 44 33 22 11 0"
@@ -46,9 +47,11 @@ expected() {
   r read 0x80868011 256 0
 }
 requests() { grep '^request ' "$SHOTS/$1.report"; }
-close_window() { probe command "Varistep Monitor" 32774 >/dev/null; }
+close_window() { probe command "Varistep Monitor" "$(rid ID_CLOSE)" >/dev/null; }
 # The CD and SD dividers of every row of CPU Information, in one line.
-dividers() { probe cells "CPU Information" 1010 | cut -f3,5 | tr '\t\n' '  ' | sed 's/ *$//'; }
+dividers() {
+  probe cells "CPU Information" "$(rid IDC_STEP_LIST)" | cut -f3,5 | tr '\t\n' '  ' | sed 's/ *$//'
+}
 
 for profile in default sweep; do
   tag="setup-$family-$profile"
@@ -58,7 +61,7 @@ for profile in default sweep; do
   start_app "$tag" --profile "$profile"
   check "$family, $profile: the window appears" 'probe wait "Varistep Monitor" 15000'
   if [ "$profile" = sweep ]; then
-    probe command "Varistep Monitor" 32780
+    probe command "Varistep Monitor" "$(rid ID_CPU_INFORMATION)"
     probe wait "CPU Information" 5000
     sleep 0.5
     shown=$(dividers)
@@ -70,11 +73,12 @@ for profile in default sweep; do
       check "$family, sweep: the dividers come from the emulated PCI register" \
         '[ "$shown" = "7 10 7 9 6 9 6 8 5 7 5 7 4 6 4 5 3 5 3 4" ]'
     fi
-    probe command "CPU Information" 1
+    probe command "CPU Information" $IDOK
     probe gone "CPU Information" 5000
   fi
   close_window
-  check "$family, $profile: Close ends the program with status 0" '[ "$(exit_status "$tag" 10)" = 0 ]'
+  check "$family, $profile: Close ends the program with status 0" \
+    '[ "$(exit_status "$tag" 10)" = 0 ]'
   check "$family, $profile: set-up opened $opened" 'grep -qxF "open $opened" "$SHOTS/$tag.report"'
   if diff <(expected "$profile") <(requests "$tag") >"$SHOTS/$tag.diff"; then
     pass "$family, $profile: the driver's log of set-up equals the request table's sequence," \
@@ -103,7 +107,7 @@ fails_setup() {
   check "$tag: it says \"$text\"" 'probe list | grep -qF "text=\"$text\""'
   check "$tag: the tray icon is gone while it is shown" '! probe tray-drop CSystemTray 134'
   shot "emulated-$tag"
-  probe command "$caption" 1 >/dev/null
+  probe command "$caption" $IDOK >/dev/null
   check "$tag: the program ends with status 1" '[ "$(exit_status "$tag" 10)" = 1 ]'
   check "$tag: its window never showed" never_shown
 }
@@ -120,20 +124,21 @@ goes_on() {
   check "$tag: the box \"$caption\" appears" 'probe wait "$caption" 10000'
   check "$tag: it says \"Device does not support the requested API\"" \
     'probe list | grep -qF "text=\"Device does not support the requested API\""'
-  probe command "$caption" 1 >/dev/null
+  probe command "$caption" $IDOK >/dev/null
   probe gone "$caption" 5000
   sleep 1
   check "$tag: the program goes on with its window" \
     '[ "$(exit_status "$tag" 0)" = running ] && probe wait "Varistep Monitor" 0'
   close_window
   check "$tag: and Close ends it with status 0" '[ "$(exit_status "$tag" 10)" = 0 ]'
-  check "$tag: the driver refused $what" 'grep -qxF "request $code $what refused" "$SHOTS/$tag.report"'
+  check "$tag: the driver refused $what" \
+    'grep -qxF "request $code $what refused" "$SHOTS/$tag.report"'
 }
 stop_all
 clear_settings VaristepMonitor
 start_app refused-policy --refuse $after_setup
 probe wait "Varistep Monitor" 15000
-probe command "Varistep Monitor" 32777  # Economy
+probe command "Varistep Monitor" "$(rid ID_ECONOMY)"
 goes_on refused-policy VaristepMonitor "write 0x80868011 0 0"
 
 stop_all
@@ -149,7 +154,7 @@ check "absent: the box \"Checking for Varistep on your system?\" appears" \
   'probe wait "Checking for Varistep on your system?" 10000'
 check "absent: it says \"Varistep is absent from your system.\"" \
   'probe list | grep -qF "text=\"Varistep is absent from your system.\""'
-probe command "Checking for Varistep on your system?" 1 >/dev/null
+probe command "Checking for Varistep on your system?" $IDOK >/dev/null
 check "absent: the window keeps running" 'probe wait "Varistep Monitor" 10000'
 sleep 1
 check "absent: the program still runs" '[ "$(exit_status absent 0)" = running ]'

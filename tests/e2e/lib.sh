@@ -17,6 +17,14 @@ APP="${E2E_APP:-VaristepDemo}"
 HARNESS="${HARNESS:-$BUILD/tests/emulator/vs_harness.exe}"
 OBJDUMP="${OBJDUMP:-$VS_WINE_TARGET-w64-mingw32-objdump}"
 real() { [ "$APP" = VaristepMonitor ]; }
+# A control or command id by its name in resource.h, so that a renumbered id follows along.
+rid() {
+  local id
+  id=$(awk -v n="$1" '$1 == "#define" && $2 == n { print $3; exit }' "$ROOT/src/resources/resource.h")
+  [ -n "$id" ] || { echo "e2e: no id $1 in resource.h" >&2; echo 0; return 1; }
+  echo "$id"
+}
+IDOK=1  # Windows' own
 # Each program's pictures and logs apart, as both run the same scripts.
 real && SHOTS="$SHOTS/real" && mkdir -p "$SHOTS"
 

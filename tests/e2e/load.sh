@@ -9,7 +9,7 @@ clear_settings $APP
 # control has a one-pixel sunken edge.
 top_step_pixels() {  # top_step_pixels <shot>
   local l t r b
-  IFS=, read -r l t r b <<<"$(control_rect "Varistep Monitor" 1038)"
+  IFS=, read -r l t r b <<<"$(control_rect "Varistep Monitor" $(rid IDC_CHART))"
   count_colour "$1" "#00FFFF" "$((r - l - 2))x2+$((l + 1))+$((t + 20))"
 }
 

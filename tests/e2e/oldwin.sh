@@ -38,7 +38,7 @@ for mode in $modes; do
     check "$mode: set-up opens $device" 'grep -qF "$device" "$SHOTS/oldwin-$mode.log"'
   fi
   sleep 3
-  IFS=, read -r l t r b <<<"$(control_rect "Varistep Monitor" 1038)"
+  IFS=, read -r l t r b <<<"$(control_rect "Varistep Monitor" $(rid IDC_CHART))"
   shot "oldwin-$mode"
   check "$mode: the chart shows the trace" \
     '[ "$(count_colour "oldwin-$mode" "#00FFFF" "$((r - l))x$((b - t))+$l+$t")" -gt 20 ]'
@@ -47,7 +47,7 @@ for mode in $modes; do
   key i
   check "$mode: CPU Information opens" 'probe wait "CPU Information" 5000'
   sleep 0.5
-  check "$mode: it lists ten steps" '[ "$(control_field "CPU Information" 1010 items)" = 10 ]'
+  check "$mode: it lists ten steps" '[ "$(control_field "CPU Information" $(rid IDC_STEP_LIST) items)" = 10 ]'
   key Escape
   probe gone "CPU Information" 5000
 
@@ -55,7 +55,7 @@ for mode in $modes; do
   key v s
   check "$mode: Manual Selection opens" 'probe wait "Manual Selection" 5000'
   sleep 0.5
-  click_control "Manual Selection" 1
+  click_control "Manual Selection" $IDOK
   # Every version 5 after 2000 counts as XP here: XP x64 and Server 2003 share its power options.
   if [ $nine = 0 ] && [ "$mode" != win2k ]; then
     check "$mode: OK shows the Windows XP notice" 'probe wait "Notice for Windows XP Users" 5000'
