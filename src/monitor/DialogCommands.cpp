@@ -8,7 +8,7 @@
 #include "dialogs/ManualSelectionRules.h"
 #include "dialogs/PropertiesDialog.h"
 #include "processor/MsrRequest.h"
-#include "processor/Setup.h"
+#include "processor/ProcessorStart.h"
 #include "resource.h"
 #include "ui/App.h"
 

@@ -1,4 +1,4 @@
-#include "processor/Setup.h"
+#include "processor/ProcessorStart.h"
 
 #include "ui/FormatText.h"
 

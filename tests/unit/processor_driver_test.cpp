@@ -8,7 +8,7 @@
 #include "processor/DriverLink.h"
 #include "processor/DriverPath.h"
 #include "processor/ProcessorState.h"
-#include "processor/Setup.h"
+#include "processor/ProcessorStart.h"
 
 namespace {
 
