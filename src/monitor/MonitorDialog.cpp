@@ -114,8 +114,7 @@ BOOL MonitorDialog::OnInitDialog() {
     tray::HideWindowToTray(window);
     tray.SetMenuItemTextFromResource(0, IDS_SHOW_MONITOR);
   }
-  ::SetWindowPos(window, app->AlwaysOnTop != 0 ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
-                 kAlwaysOnTopFlags);
+  PlaceOnTop();
   if (app->AboutBox != 0) {
     AboutDialog about;
     about.DoModal();
@@ -213,6 +212,11 @@ void MonitorDialog::SetUpChart() {
 
 void MonitorDialog::StartTimer() {
   timerId = ::SetTimer(Hwnd(), SampleTimer, static_cast<UINT>(app->Timer), nullptr);
+}
+
+void MonitorDialog::PlaceOnTop() {
+  ::SetWindowPos(Hwnd(), app->AlwaysOnTop != 0 ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                 kAlwaysOnTopFlags);
 }
 
 void MonitorDialog::StopTimer() {
