@@ -166,8 +166,8 @@ BoxText SetupFailureText(const SetupOutcome& outcome) {
       return {ui::LoadText(IDS_OPEN_NOT_SUPPORTED), ""};
     case Kind::OpenFailed: {
       char text[128];
-      FormatText(text, sizeof text, ui::LoadText(IDS_OPEN_FAILED).c_str(),
-                 static_cast<unsigned long>(outcome.openError));
+      FormatLoadedText(text, sizeof text, ui::LoadText(IDS_OPEN_FAILED).c_str(),
+                       static_cast<unsigned long>(outcome.openError));
       return {text, ""};
     }
     case Kind::RequestRefused:
