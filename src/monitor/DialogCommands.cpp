@@ -8,7 +8,7 @@
 #include "dialogs/ManualSelectionRules.h"
 #include "dialogs/PropertiesDialog.h"
 #include "processor/MsrRequest.h"
-#include "processor/Setup.h"
+#include "processor/ProcessorStart.h"
 #include "resource.h"
 #include "ui/App.h"
 
@@ -35,8 +35,7 @@ INT_PTR MonitorDialog::OnProperties(WPARAM, LPARAM) {
     chartModel.Restart();
     // An interval that is not positive as a signed number means no sampling at all.
     if (app->Timer > 0) StartTimer();
-    ::SetWindowPos(Hwnd(), app->AlwaysOnTop != 0 ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
-                   kAlwaysOnTopFlags);
+    PlaceOnTop();
   });
   return TRUE;
 }

@@ -114,8 +114,7 @@ BOOL MonitorDialog::OnInitDialog() {
     tray::HideWindowToTray(window);
     tray.SetMenuItemTextFromResource(0, IDS_SHOW_MONITOR);
   }
-  ::SetWindowPos(window, app->AlwaysOnTop != 0 ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
-                 kAlwaysOnTopFlags);
+  PlaceOnTop();
   if (app->AboutBox != 0) {
     AboutDialog about;
     about.DoModal();
@@ -167,8 +166,8 @@ BoxText SetupFailureText(const SetupOutcome& outcome) {
       return {ui::LoadText(IDS_OPEN_NOT_SUPPORTED), ""};
     case Kind::OpenFailed: {
       char text[128];
-      FormatText(text, sizeof text, ui::LoadText(IDS_OPEN_FAILED).c_str(),
-                 static_cast<unsigned long>(outcome.openError));
+      FormatLoadedText(text, sizeof text, ui::LoadText(IDS_OPEN_FAILED).c_str(),
+                       static_cast<unsigned long>(outcome.openError));
       return {text, ""};
     }
     case Kind::RequestRefused:
@@ -213,6 +212,11 @@ void MonitorDialog::SetUpChart() {
 
 void MonitorDialog::StartTimer() {
   timerId = ::SetTimer(Hwnd(), SampleTimer, static_cast<UINT>(app->Timer), nullptr);
+}
+
+void MonitorDialog::PlaceOnTop() {
+  ::SetWindowPos(Hwnd(), app->AlwaysOnTop != 0 ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                 kAlwaysOnTopFlags);
 }
 
 void MonitorDialog::StopTimer() {

@@ -107,6 +107,8 @@ class MonitorDialog : public ui::Dialog {
   void Show();
   void StartTimer();
   void StopTimer();
+  // The window's z-order as the AlwaysOnTop setting says.
+  void PlaceOnTop();
   void ShowLimitFailure();
   // Greys the command's own tray item while its dialog runs, so the nested loop cannot start it
   // a second time.

@@ -6,7 +6,7 @@
 #include "processor/DriverPath.h"
 #include "processor/DriverPort.h"
 #include "processor/PciSource.h"
-#include "processor/Setup.h"
+#include "processor/ProcessorStart.h"
 
 namespace monitor {
 

@@ -17,7 +17,6 @@ struct DriverPath {
   const char* path;
   uint32_t controlCode;
   uint32_t openFlags;
-  OsKind osKind;
 };
 
 constexpr const char* DevicePath9x = "\\\\.\\stpvxd.vxd";
@@ -29,6 +28,8 @@ constexpr uint32_t OpenFlags9x = 0x04000000;  // FILE_FLAG_DELETE_ON_CLOSE: the 
 constexpr uint32_t OpenFlagsNt = 0;
 
 DriverPath ChooseDriverPath(const VersionFields& version);
+
+OsKind KindOfWindows(const VersionFields& version);
 
 // The same, also storing osKind where identification and Manual Selection read it.
 DriverPath ChooseDriverPath(const VersionFields& version, ProcessorState& state);

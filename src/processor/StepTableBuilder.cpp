@@ -1,7 +1,7 @@
 #include <algorithm>
 
 #include "processor/MsrRequest.h"
-#include "processor/Setup.h"
+#include "processor/ProcessorStart.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <cstdarg>
 #include <cstdio>
 
-int FormatText(char* text, size_t size, const char* format, ...) {
+int FormatLoadedText(char* text, size_t size, const char* format, ...) {
   if (size == 0) return 0;
   va_list arguments;
   va_start(arguments, format);

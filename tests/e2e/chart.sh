@@ -4,10 +4,10 @@
 # limits.
 source "$(dirname "$0")/lib.sh"
 stop_all
-clear_settings VaristepDemo
-set_setting VaristepDemo ShowMinMax 1
+clear_settings $APP
+set_setting $APP ShowMinMax 1
 
-start VaristepDemo
+start_app
 check "the window appears" 'probe wait "Varistep Monitor" 15000'
 sleep 5
 read -r left top right bottom <<<"$(probe rect "Varistep Monitor")"

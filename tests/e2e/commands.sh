@@ -3,19 +3,21 @@
 # Close, which saves the settings.
 source "$(dirname "$0")/lib.sh"
 stop_all
-clear_settings VaristepDemo
-set_setting VaristepDemo Advanced 1
+clear_settings $APP
+set_setting $APP Advanced 1
 
 policy_shown() {  # the policy text the CPU Information dialog shows
   tray_menu
   key i
   probe wait "CPU Information" 5000 || return 1
-  probe list | sed -n 's/.*child id=1067 class="Edit" text="\([^"]*\)".*/\1/p' | head -n 1
+  local id
+  id=$(rid IDC_POLICY)
+  probe list | sed -n 's/.*child id='"$id"' class="Edit" text="\([^"]*\)".*/\1/p' | head -n 1
   key Escape
   probe gone "CPU Information" 5000
 }
 
-start VaristepDemo
+start_app
 check "the window appears" 'probe wait "Varistep Monitor" 15000'
 sleep 1
 
@@ -45,12 +47,12 @@ tray_double_click
 check "a second double click shows it again" 'probe wait "Varistep Monitor" 5000'
 
 # The settings are written back at Close: take one away while running and see it return.
-wine reg delete "$(settings_key VaristepDemo)" /v Timer /f >/dev/null 2>&1
+wine reg delete "$(settings_key $APP)" /v Timer /f >/dev/null 2>&1
 check "Timer is gone from the registry while the program runs" \
-  '[ -z "$(reg_value VaristepDemo Timer)" ]'
+  '[ -z "$(reg_value $APP Timer)" ]'
 tray_menu
 key c
-check "&Close ends the program" '[ "$(exit_status VaristepDemo 10)" = 0 ]'
-check "Close wrote the settings back" '[ "$(reg_value VaristepDemo Timer)" = 100 ]'
-check "the registry keeps Advanced as it was" '[ "$(reg_value VaristepDemo Advanced)" = 1 ]'
+check "&Close ends the program" '[ "$(exit_status $APP 10)" = 0 ]'
+check "Close wrote the settings back" '[ "$(reg_value $APP Timer)" = 100 ]'
+check "the registry keeps Advanced as it was" '[ "$(reg_value $APP Advanced)" = 1 ]'
 finish

@@ -1,5 +1,7 @@
 # Shared helpers of the end-to-end tests: the real executables, driven through Wine's virtual
 # desktop with xdotool, inspected with the probe helper, the registry and screenshots.
+# E2E_APP names the program under test: VaristepDemo (the default), or VaristepMonitor, which
+# runs unchanged on the emulated processor of tests/emulator.
 set -u
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 . "$ROOT/tools/wine-env"
@@ -11,6 +13,20 @@ mkdir -p "$SHOTS"
 [ -n "${DISPLAY:-}" ] || { echo "e2e: no display" >&2; exit 1; }
 [ -f "$PROBE" ] || { echo "e2e: no probe at $PROBE" >&2; exit 1; }
 "$ROOT/tools/wine-prefix" || exit 1
+APP="${E2E_APP:-VaristepDemo}"
+HARNESS="${HARNESS:-$BUILD/tests/emulator/vs_harness.exe}"
+OBJDUMP="${OBJDUMP:-$VS_WINE_TARGET-w64-mingw32-objdump}"
+real() { [ "$APP" = VaristepMonitor ]; }
+# A control or command id by its name in resource.h, so that a renumbered id follows along.
+rid() {
+  local id
+  id=$(awk -v n="$1" '$1 == "#define" && $2 == n { print $3; exit }' "$ROOT/src/resources/resource.h")
+  [ -n "$id" ] || { echo "e2e: no id $1 in resource.h" >&2; echo 0; return 1; }
+  echo "$id"
+}
+IDOK=1  # Windows' own
+# Each program's pictures and logs apart, as both run the same scripts.
+real && SHOTS="$SHOTS/real" && mkdir -p "$SHOTS"
 
 # The notification area's first icon in the 800x600 virtual desktop.
 TRAY_X=789
@@ -51,6 +67,30 @@ start() {
   local name=$1 tag=${2:-$1}
   rm -f "$SHOTS/$tag.status"
   (cd "$BUILD" && wine "./$name.exe" >/dev/null 2>"$SHOTS/$tag.log"; echo $? >"$SHOTS/$tag.status") &
+}
+# The RVAs of the real program's CPUID instructions, found in its disassembly, as --site options.
+cpuid_sites() {
+  local exe="$BUILD/VaristepMonitor.exe" base address
+  base=$("$OBJDUMP" -p "$exe" | awk '$1 == "ImageBase" { print $2 }')
+  for address in $("$OBJDUMP" -d "$exe" | awk -F'\t' '$3 ~ /^cpuid/ { sub(/:$/, "", $1); print $1 }'); do
+    printf -- '--site 0x%x ' $((16#$address - 16#$base))
+  done
+}
+# Starts the program under test: start_app [tag] [harness options...]. The real program runs
+# under the harness, whose report (the driver's request log and what it answered) lands in
+# $SHOTS/<tag>.report.
+start_app() {
+  local tag=${1:-$APP}
+  shift || true
+  if ! real; then
+    start VaristepDemo "$tag"
+    return
+  fi
+  [ -n "${SITES+set}" ] || SITES=$(cpuid_sites)
+  rm -f "$SHOTS/$tag.status" "$SHOTS/$tag.report"
+  # shellcheck disable=SC2086 # the sites are options
+  (cd "$BUILD" && wine "$HARNESS" $SITES --report "Z:$SHOTS/$tag.report" "$@" VaristepMonitor.exe \
+    >/dev/null 2>"$SHOTS/$tag.log"; echo $? >"$SHOTS/$tag.status") &
 }
 exit_status() {  # exit_status <tag> [seconds]: waits for the program to end
   local name=$1 i

@@ -1,19 +1,19 @@
 #!/usr/bin/env bash
-# One thread keeping one processor busy takes the demo to its top step, whatever the number of
+# One thread keeping one processor busy takes the program to its top step, whatever the number of
 # processors: the simulated processor follows the busiest processor, not the average.
 source "$(dirname "$0")/lib.sh"
 stop_all
-clear_settings VaristepDemo
+clear_settings $APP
 
 # The top step is drawn on row 20 of the chart and no other step comes above row 23; the chart
 # control has a one-pixel sunken edge.
 top_step_pixels() {  # top_step_pixels <shot>
   local l t r b
-  IFS=, read -r l t r b <<<"$(control_rect "Varistep Monitor" 1038)"
+  IFS=, read -r l t r b <<<"$(control_rect "Varistep Monitor" $(rid IDC_CHART))"
   count_colour "$1" "#00FFFF" "$((r - l - 2))x2+$((l + 1))+$((t + 20))"
 }
 
-start VaristepDemo
+start_app
 check "the window appears" 'probe wait "Varistep Monitor" 15000'
 taskset -c 0 bash -c 'while :; do :; done' &
 busy=$!

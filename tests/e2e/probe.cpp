@@ -12,6 +12,8 @@
 //   probe handles <exe name>      kernel handles the running program holds, as the wineserver
 //                                 lists them (GetProcessHandleCount gives 0 under Wine);
 //                                 "handles self-check" proves the count follows ten events
+//   probe cells <title> <id>      the rows of that window's list view control, its cells
+//                                 tab-separated, read through the program's own memory
 //   probe fits <title> <text>     whether the control showing <text> in that window is wide
 //                                 enough for it in MS Sans Serif 8, the dialogs' font; prints
 //                                 the text's width and the control's, exit status 0 when it fits
@@ -224,6 +226,47 @@ int Fits(const char* title, const char* text) {
   return size.cx <= client.right ? 0 : 1;
 }
 
+// A list view answers LVM_GETITEMTEXT only with a record in its own process's memory.
+int Cells(const char* title, int id) {
+  HWND top = FindTitle(title);
+  HWND list = top != nullptr ? ::GetDlgItem(top, id) : nullptr;
+  if (list == nullptr) return 1;
+  DWORD pid = 0;
+  ::GetWindowThreadProcessId(list, &pid);
+  HANDLE process =
+      ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+  if (process == nullptr) return 1;
+  constexpr int TextSize = 256;
+  auto* remote = static_cast<char*>(
+      ::VirtualAllocEx(process, nullptr, sizeof(LVITEMA) + TextSize, MEM_COMMIT, PAGE_READWRITE));
+  if (remote == nullptr) return 1;
+  HWND header = reinterpret_cast<HWND>(Ask(list, LVM_GETHEADER));
+  long columns = header != nullptr ? static_cast<long>(Ask(header, HDM_GETITEMCOUNT)) : 1;
+  long rows = static_cast<long>(Ask(list, LVM_GETITEMCOUNT));
+  for (long row = 0; row < rows; ++row) {
+    std::string line;
+    for (long column = 0; column < columns; ++column) {
+      LVITEMA item = {};
+      item.iSubItem = static_cast<int>(column);
+      item.pszText = remote + sizeof(LVITEMA);
+      item.cchTextMax = TextSize;
+      char text[TextSize] = {};
+      SIZE_T moved = 0;
+      ::WriteProcessMemory(process, remote, &item, sizeof item, &moved);
+      DWORD_PTR result = 0;
+      ::SendMessageTimeoutA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row),
+                            reinterpret_cast<LPARAM>(remote), SMTO_ABORTIFHUNG, 2000, &result);
+      ::ReadProcessMemory(process, remote + sizeof(LVITEMA), text, TextSize - 1, &moved);
+      if (column > 0) line += '\t';
+      line += text;
+    }
+    std::printf("%s\n", line.c_str());
+  }
+  ::VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  ::CloseHandle(process);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -251,6 +294,7 @@ int main(int argc, char** argv) {
     return ::PostMessageA(hwnd, WM_COMMAND, static_cast<WPARAM>(std::atoi(argv[3])), 0) ? 0 : 1;
   }
   if (verb == "fits" && argc > 3) return Fits(argv[2], argv[3]);
+  if (verb == "cells" && argc > 3) return Cells(argv[2], std::atoi(argv[3]));
   if (verb == "rect" && argc > 2) {
     HWND hwnd = FindTitle(argv[2]);
     if (hwnd == nullptr) return 1;
@@ -296,6 +340,6 @@ int main(int argc, char** argv) {
   std::fprintf(stderr,
                "usage: probe list | wait <title> <ms> | gone <title> <ms> | "
                "command <title> <id> | rect <title> | tray-drop <class> <id> | broadcast <name> | "
-               "handles <exe>\n");
+               "handles <exe> | cells <title> <id>\n");
   return 2;
 }

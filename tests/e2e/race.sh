@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
-# Single instance under a race: eight copies of the demo started at once. Exactly one keeps
+# Single instance under a race: eight copies of the program started at once. Exactly one keeps
 # running with its window; the other seven each show "Varistep Monitor is already running!" and
 # end once it is answered.
 source "$(dirname "$0")/lib.sh"
 stop_all
-clear_settings VaristepDemo
+clear_settings $APP
 copies=8
 already='text="Varistep Monitor is already running!"'
 
-for i in $(seq 1 $copies); do start VaristepDemo "race$i"; done
+for i in $(seq 1 $copies); do start_app "race$i"; done
 
 # Everyone has either its window or its box once seven boxes are up.
 boxes() { probe list | grep -cF "$already"; }
@@ -21,7 +21,7 @@ shot race-boxes
 # Answer the boxes one by one, as a user pressing OK on each.
 for _ in $(seq 1 $((copies * 4))); do
   [ "$(boxes)" -eq 0 ] && break
-  probe command VaristepDemo 1 >/dev/null
+  probe command $APP 1 >/dev/null
   sleep 0.3
 done
 check "every box was answered" '[ "$(boxes)" -eq 0 ]'

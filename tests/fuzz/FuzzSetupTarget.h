@@ -4,7 +4,7 @@
 
 #include "FuzzBytes.h"
 #include "processor/MsrRequest.h"
-#include "processor/Setup.h"
+#include "processor/ProcessorStart.h"
 #include "sim/SimProcessor.h"
 
 namespace fuzz {

@@ -9,7 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "processor/MsrRequest.h"
-#include "processor/Setup.h"
+#include "processor/ProcessorStart.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "processor/DriverLink.h"
 #include "processor/DriverPath.h"
 #include "processor/ProcessorState.h"
-#include "processor/Setup.h"
+#include "processor/ProcessorStart.h"
 
 namespace {
 
@@ -58,8 +58,8 @@ class RecordingPort : public DriverPort {
   std::vector<DeviceHandle> closed;
 };
 
-const DriverPath ntPath = {"\\\\.\\I2CDev", 0x9C40E804, 0, OsKind::WindowsXp};
-const DriverPath vxdPath = {"\\\\.\\stpvxd.vxd", 1, 0x04000000, OsKind::Windows9x};
+const DriverPath ntPath = {"\\\\.\\I2CDev", 0x9C40E804, 0};
+const DriverPath vxdPath = {"\\\\.\\stpvxd.vxd", 1, 0x04000000};
 
 TEST(DriverPath, PlatformIdAndVersionChooseThePath) {
   struct Case {
@@ -88,7 +88,7 @@ TEST(DriverPath, PlatformIdAndVersionChooseThePath) {
     EXPECT_STREQ(path.path, c.path);
     EXPECT_EQ(path.controlCode, c.code);
     EXPECT_EQ(path.openFlags, c.flags);
-    EXPECT_EQ(static_cast<int>(path.osKind), c.osKind);
+    EXPECT_EQ(static_cast<int>(KindOfWindows(c.version)), c.osKind);
 
     ProcessorState state;
     state.osKind = static_cast<OsKind>(99);

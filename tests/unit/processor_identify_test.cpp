@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "processor/MsrRequest.h"
-#include "processor/Setup.h"
+#include "processor/ProcessorStart.h"
 #include "support/PrintText.h"
 
 namespace {

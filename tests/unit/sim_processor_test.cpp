@@ -4,7 +4,7 @@
 
 #include "processor/DriverLink.h"
 #include "processor/DriverPath.h"
-#include "processor/Setup.h"
+#include "processor/ProcessorStart.h"
 #include "sim/HostLoad.h"
 #include "sim/SimDriverPort.h"
 #include "sim/SimProcessor.h"
@@ -30,8 +30,7 @@ TEST(SimDriver, OpensOnlyTheTwoDevicePaths) {
   port.InstallOnly(nullptr);
 
   DriverLink link(port);
-  SetupOutcome outcome =
-      OpenDriver(link, DriverPath{"\\\\.\\NoSuch", 0x9C40E804, 0, OsKind::OtherNt});
+  SetupOutcome outcome = OpenDriver(link, DriverPath{"\\\\.\\NoSuch", 0x9C40E804, 0});
   EXPECT_EQ(outcome.kind, SetupOutcome::Kind::OpenFailed);
   EXPECT_EQ(outcome.openError, 2u);
 

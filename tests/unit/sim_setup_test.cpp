@@ -4,7 +4,7 @@
 
 #include "processor/DriverLink.h"
 #include "processor/DriverPath.h"
-#include "processor/Setup.h"
+#include "processor/ProcessorStart.h"
 #include "sim/SimDriverPort.h"
 #include "sim/SimProcessor.h"
 #include "support/PrintText.h"

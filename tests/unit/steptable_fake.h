@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "processor/MsrRequest.h"
-#include "processor/Setup.h"
+#include "processor/ProcessorStart.h"
 #include "support/PrintText.h"
 
 namespace steptable_test {

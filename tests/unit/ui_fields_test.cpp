@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <fstream>
 #include <string>
 #include <utility>
 
@@ -95,4 +96,38 @@ TEST(FormatVolts, PrintsWhatPrintfPrintsHereTiesIncluded) {
   char text[8];
   EXPECT_EQ(FormatVolts(text, sizeof text, 16384.0625f), 7);
   EXPECT_STREQ(text, "16384.0");  // cut to the buffer, terminated
+}
+
+// The formats msvcrt of Windows 98 and 2000 reads, and the lengths it does not.
+TEST(MsvcrtFormat, RefusesTheLengthsOldMsvcrtLacks) {
+  for (const char* good :
+       {"%d", "%u", "%ld", "%lx", "0x%08lx", "%.3f", "%s", "%c", "100%%", "%-5d"}) {
+    EXPECT_TRUE(MsvcrtFormat(good)) << good;
+  }
+  for (const char* bad : {"%lld", "%llu", "%zu", "%jd", "%td", "%hhd", "%Lf", "%08llx", "50%"}) {
+    EXPECT_FALSE(MsvcrtFormat(bad)) << bad;
+  }
+}
+
+// Every text of the string tables that holds a format passes the same check as a literal one.
+TEST(MsvcrtFormat, EveryStringTableFormatPasses) {
+  int formats = 0;
+  for (const char* script : {"/src/resources/varistep.rc", "/src/setup/setup.rc"}) {
+    std::string path = std::string(VS_SOURCE_DIR) + script;
+    std::ifstream in(path);
+    ASSERT_TRUE(in) << path;
+    bool inTable = false;
+    for (std::string line; std::getline(in, line);) {
+      if (line.rfind("STRINGTABLE", 0) == 0) inTable = true;
+      if (line.rfind("END", 0) == 0) inTable = false;
+      size_t open = line.find('"');
+      size_t close = line.rfind('"');
+      if (!inTable || open == std::string::npos || close <= open) continue;
+      std::string text = line.substr(open + 1, close - open - 1);
+      if (text.find('%') == std::string::npos) continue;
+      ++formats;
+      EXPECT_TRUE(MsvcrtFormat(text.c_str())) << script << ": " << text;
+    }
+  }
+  EXPECT_GT(formats, 0);
 }

@@ -4,7 +4,7 @@
 
 #include "monitor/MonitorDialog.h"
 #include "processor/DriverLink.h"
-#include "processor/Setup.h"
+#include "processor/ProcessorStart.h"
 #include "processor/Win32Platform.h"
 #include "sim/SimDriverPort.h"
 #include "sim/SimProcessor.h"

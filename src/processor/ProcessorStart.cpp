@@ -1,4 +1,4 @@
-#include "processor/Setup.h"
+#include "processor/ProcessorStart.h"
 
 #include "ui/FormatText.h"
 
@@ -27,11 +27,17 @@ long SignedWord(uint32_t word) {
   return static_cast<long>(static_cast<int32_t>(word));
 }
 
-// The four bytes of a version word, high first, and its build number, in the given layout.
-ShortText VersionText(const char* format, uint32_t bytes, uint32_t build) {
+// The four bytes of a version word, high first, and its build number: "a.b.c.d-build" for the
+// revision, "a.b.c-d-build" for the XTL version.
+ShortText VersionText(bool revision, uint32_t bytes, uint32_t build) {
   char text[64];
-  FormatText(text, sizeof text, format, Byte(bytes, 24), Byte(bytes, 16), Byte(bytes, 8),
-             Byte(bytes, 0), SignedWord(build));
+  if (revision) {
+    FormatText(text, sizeof text, "%d.%d.%d.%d-%ld", Byte(bytes, 24), Byte(bytes, 16),
+               Byte(bytes, 8), Byte(bytes, 0), SignedWord(build));
+  } else {
+    FormatText(text, sizeof text, "%d.%d.%d-%d-%ld", Byte(bytes, 24), Byte(bytes, 16),
+               Byte(bytes, 8), Byte(bytes, 0), SignedWord(build));
+  }
   return text;
 }
 
@@ -64,7 +70,7 @@ SetupOutcome IdentifyProcessor(CpuidSource& cpuid, ProcessorInfo& info, Processo
   info.cpuId = HexWord(cpuid.Query(LeafSignature).eax);
 
   CpuidResult revision = cpuid.Query(LeafRevision);
-  info.cpuRevision = VersionText("%d.%d.%d.%d-%ld", revision.ebx, revision.ecx);
+  info.cpuRevision = VersionText(true, revision.ebx, revision.ecx);
 
   info.cpuName.clear();
   for (uint32_t leaf = LeafBrandFirst; leaf <= LeafBrandLast; ++leaf) {
@@ -89,7 +95,7 @@ SetupOutcome IdentifyProcessor(CpuidSource& cpuid, ProcessorInfo& info, Processo
   info.l2CacheSize = text;
 
   CpuidResult xtl = cpuid.Query(LeafXtlVersion);
-  info.xtlVersion = VersionText("%d.%d.%d-%d-%ld", xtl.ebx, xtl.ecx);
+  info.xtlVersion = VersionText(false, xtl.ebx, xtl.ecx);
 
   state.hasVaristep = (cpuid.Query(LeafRevision).edx & VaristepFlag) != 0;
   if (!state.hasVaristep) {
