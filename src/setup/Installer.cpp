@@ -276,8 +276,8 @@ bool Install(const char* folder, bool startAtLogOn, Progress& progress) {
     while (!Swap(path.c_str())) {
       // Checked just before, so rare: say exactly what is left.
       LineText text;
-      FormatText(text.data(), LineText::Capacity() + 1, ui::LoadText(IDS_SWAP_FAILED).c_str(),
-                 replaced, files, path.c_str());
+      FormatLoadedText(text.data(), LineText::Capacity() + 1, ui::LoadText(IDS_SWAP_FAILED).c_str(),
+                       replaced, files, path.c_str());
       if (!progress.Retry(text.c_str())) {
         DeleteFreshCopies(folder);
         return false;

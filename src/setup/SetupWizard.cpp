@@ -45,7 +45,7 @@ const PageLayout kPages[] = {
 // A text of the table with the version put in.
 LongText PageText(UINT id) {
   LongText text;
-  FormatText(text.data(), LongText::Capacity() + 1, ui::LoadText(id).c_str(), VS_VERSION);
+  FormatLoadedText(text.data(), LongText::Capacity() + 1, ui::LoadText(id).c_str(), VS_VERSION);
   return text;
 }
 
@@ -97,8 +97,8 @@ BOOL SetupWizard::OnInitDialog() {
   // The installed copy's choice, or on for a first install.
   ::CheckDlgButton(hwnd, IDC_STARTUP, startAtLogOn_ ? BST_CHECKED : BST_UNCHECKED);
   char space[64];
-  FormatText(space, sizeof space, ui::LoadText(IDS_SPACE_REQUIRED).c_str(),
-             static_cast<unsigned long>(EstimatedSizeKB(InstalledBytes())));
+  FormatLoadedText(space, sizeof space, ui::LoadText(IDS_SPACE_REQUIRED).c_str(),
+                   static_cast<unsigned long>(EstimatedSizeKB(InstalledBytes())));
   SetText(IDC_SPACE, space);
   ShowPage(page_);
   return FALSE;  // ShowPage set the focus
@@ -295,13 +295,13 @@ bool SetupWizard::FolderAccepted() {
     case FolderUse::kOurs:
       return true;
     case FolderUse::kOtherFiles:
-      FormatText(text.data(), LineText::Capacity() + 1, ui::LoadText(IDS_FOLDER_NOT_EMPTY).c_str(),
-                 folder_.c_str());
+      FormatLoadedText(text.data(), LineText::Capacity() + 1,
+                       ui::LoadText(IDS_FOLDER_NOT_EMPTY).c_str(), folder_.c_str());
       return ui::ShowMessageBox(hwnd, text.c_str(), caption.c_str(),
                                 MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
     case FolderUse::kOtherProgram:
-      FormatText(text.data(), LineText::Capacity() + 1,
-                 ui::LoadText(IDS_FOLDER_OTHER_PROGRAM).c_str(), folder_.c_str());
+      FormatLoadedText(text.data(), LineText::Capacity() + 1,
+                       ui::LoadText(IDS_FOLDER_OTHER_PROGRAM).c_str(), folder_.c_str());
       ui::ShowMessageBox(hwnd, text.c_str(), caption.c_str(), MB_OK | MB_ICONWARNING);
       return false;
   }
