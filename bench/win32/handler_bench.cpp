@@ -21,7 +21,7 @@
 #include "BenchStats.h"
 #include "ProcessObjects.h"
 #include "support/TestSupport.h"
-#include "ui/Settings.h"
+#include "app/Settings.h"
 #include "monitor/MonitorDialog.h"
 #include "processor/Win32Platform.h"
 #include "sim/SimDriverPort.h"
@@ -222,7 +222,7 @@ int main(int argc, char** argv) {
   monitor::ProcessorPlatform platform = {&cpuid, &port, &pci, nullptr, &ReadWindowsVersion};
 
   support::MemoryStore store;
-  ui::AppSettings settings = support::DefaultSettings(0);
+  app::AppSettings settings = support::DefaultSettings(0);
   settings.Timer = kQuietTimer;
   auto dialog = std::make_unique<monitor::MonitorDialog>(settings, store, platform);
   if (!dialog->Create()) {

@@ -15,7 +15,7 @@
 
 #include "BenchStats.h"
 #include "support/TestSupport.h"
-#include "ui/Settings.h"
+#include "app/Settings.h"
 #include "monitor/MonitorDialog.h"
 #include "processor/MsrRequest.h"
 #include "processor/Win32Platform.h"
@@ -49,7 +49,7 @@ SetUpRun TimeSetUp(sim::Profile profile) {
   sim::SimPci pci(processor);
   monitor::ProcessorPlatform platform = {&processor, &port, &pci, &TimedSleep, &ReadWindowsVersion};
   support::MemoryStore store;
-  ui::AppSettings settings = support::DefaultSettings(0);
+  app::AppSettings settings = support::DefaultSettings(0);
   g_sleeps = 0;
   g_sleptMs = 0;
   SetUpRun run;

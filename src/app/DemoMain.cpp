@@ -6,7 +6,7 @@
 #include "processor/Win32Platform.h"
 #include "sim/SimDriverPort.h"
 #include "sim/SimProcessor.h"
-#include "ui/FormatText.h"
+#include "base/FormatText.h"
 
 namespace {
 

@@ -13,16 +13,16 @@ namespace app {
 const char* const kInstanceMutexName = "{7C1E93A0-2B64-4A1F-9F3C-00105A6E4D21}";
 const char* const kCompanyKey = product::kCompanyKey;
 
-int MonitorApp::Run(const monitor::ProcessorPlatform& platform, ui::SettingsStore& store) {
+int MonitorApp::Run(const monitor::ProcessorPlatform& platform, app::SettingsStore& store) {
   instanceMutex = ::CreateMutexA(nullptr, FALSE, kInstanceMutexName);
   int exitCode = 0;
   if (::GetLastError() == ERROR_ALREADY_EXISTS) {
     ui::AppMessageBox(IDS_ALREADY_RUNNING, MB_OK);
   } else {
-    ui::LoadSettings(store, *this);
+    app::LoadSettings(store, *this);
     monitor::MonitorDialog window(*this, store, platform);
     INT_PTR result = window.DoModal();
-    ui::SaveSettingsAfterRun(store, *this, result);
+    app::SaveSettingsAfterRun(store, *this, result);
     exitCode = static_cast<int>(window.ExitCode());
   }
   if (instanceMutex != nullptr) ::CloseHandle(instanceMutex);

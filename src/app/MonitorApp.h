@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "ui/Settings.h"
+#include "app/Settings.h"
 #include "monitor/ProcessorPlatform.h"
 
 namespace app {
@@ -12,10 +12,10 @@ namespace app {
 extern const char* const kInstanceMutexName;
 extern const char* const kCompanyKey;
 
-class MonitorApp : public ui::AppSettings {
+class MonitorApp : public app::AppSettings {
  public:
   // Start-up, the modal run and the exit routine; returns the process exit status.
-  int Run(const monitor::ProcessorPlatform& platform, ui::SettingsStore& store);
+  int Run(const monitor::ProcessorPlatform& platform, app::SettingsStore& store);
 
   HANDLE instanceMutex = nullptr;
 };

@@ -2,11 +2,11 @@
 #pragma once
 
 #include "ui/AppName.h"
-#include "ui/Settings.h"
+#include "app/Settings.h"
 
 namespace app {
 
-class RegistryStore : public ui::SettingsStore {
+class RegistryStore : public app::SettingsStore {
  public:
   RegistryStore(const char* company, const char* application);
 
@@ -16,8 +16,8 @@ class RegistryStore : public ui::SettingsStore {
   void WriteInt(const char* section, const char* name, int32_t value) override;
 
  private:
-  ui::PathText company_;
-  ui::PathText application_;
+  PathText company_;
+  PathText application_;
 };
 
 }  // namespace app

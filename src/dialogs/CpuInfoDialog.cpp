@@ -6,7 +6,7 @@
 #include "resources/resource.h"
 #include "ui/App.h"
 #include "ui/DataExchange.h"
-#include "ui/FormatText.h"
+#include "base/FormatText.h"
 
 namespace dialogs {
 

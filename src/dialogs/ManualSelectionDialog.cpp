@@ -3,7 +3,7 @@
 #include "processor/StepTable.h"
 #include "resources/resource.h"
 #include "ui/DataExchange.h"
-#include "ui/FormatText.h"
+#include "base/FormatText.h"
 
 namespace dialogs {
 

@@ -4,7 +4,7 @@
 
 #include "resources/resource.h"
 #include "ui/DataExchange.h"
-#include "ui/FormatText.h"
+#include "base/FormatText.h"
 
 namespace dialogs {
 
@@ -17,7 +17,7 @@ const ui::MessageEntry<PropertiesDialog> PropertiesDialog::kMessages[] = {
 
 PropertiesDialog::PropertiesDialog(HWND owner) : ui::Dialog(IDD_PROPERTIES, owner) {}
 
-PropertiesDialog::PropertiesDialog(const ui::AppSettings& settings, HWND owner)
+PropertiesDialog::PropertiesDialog(const app::AppSettings& settings, HWND owner)
     : ui::Dialog(IDD_PROPERTIES, owner),
       AlwaysOnTop(settings.AlwaysOnTop),
       AboutBox(settings.AboutBox),
@@ -26,7 +26,7 @@ PropertiesDialog::PropertiesDialog(const ui::AppSettings& settings, HWND owner)
       SpdSenIcon(settings.SpdSenIcon),
       StartMin(settings.StartMin) {}
 
-void PropertiesDialog::SaveTo(ui::AppSettings& settings) const {
+void PropertiesDialog::SaveTo(app::AppSettings& settings) const {
   settings.AlwaysOnTop = AlwaysOnTop;
   settings.AboutBox = AboutBox;
   settings.Timer = static_cast<int32_t>(Timer);

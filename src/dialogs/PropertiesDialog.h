@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "ui/Dialog.h"
-#include "ui/Settings.h"
+#include "app/Settings.h"
 #include "ui/Window.h"
 
 namespace dialogs {
@@ -23,10 +23,10 @@ class PropertiesDialog : public ui::Dialog {
 
   // Without an owner the dialog is owned by the main window when it runs.
   explicit PropertiesDialog(HWND owner = nullptr);
-  explicit PropertiesDialog(const ui::AppSettings& settings, HWND owner = nullptr);
+  explicit PropertiesDialog(const app::AppSettings& settings, HWND owner = nullptr);
 
   // The six values back into the settings ("Advanced" is not the dialog's).
-  void SaveTo(ui::AppSettings& settings) const;
+  void SaveTo(app::AppSettings& settings) const;
 
   ui::Window intervalSpin;
   int32_t AlwaysOnTop = 0;

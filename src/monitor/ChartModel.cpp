@@ -1,6 +1,6 @@
 #include "monitor/ChartModel.h"
 
-#include "ui/FormatText.h"
+#include "base/FormatText.h"
 
 namespace monitor {
 

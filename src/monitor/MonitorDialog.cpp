@@ -5,7 +5,7 @@
 #include "tray/HideToTray.h"
 #include "ui/DataExchange.h"
 #include "ui/App.h"
-#include "ui/FormatText.h"
+#include "base/FormatText.h"
 
 namespace monitor {
 
@@ -62,7 +62,7 @@ const ui::MessageEntry<MonitorDialog> MonitorDialog::kMessages[] = {
     {WM_COMMAND, ID_MANUAL_SELECTION, 0, &MonitorDialog::OnManualSelection},
 };
 
-MonitorDialog::MonitorDialog(ui::AppSettings& settings, ui::SettingsStore& store,
+MonitorDialog::MonitorDialog(app::AppSettings& settings, app::SettingsStore& store,
                              const ProcessorPlatform& platform, HWND parent)
     : ui::Dialog(IDD_MONITOR, parent),
       app(&settings),

@@ -13,7 +13,7 @@
 #include "processor/StepTable.h"
 #include "tray/SystemTray.h"
 #include "ui/Dialog.h"
-#include "ui/Settings.h"
+#include "app/Settings.h"
 
 namespace monitor {
 
@@ -42,12 +42,12 @@ BoxText SetupFailureText(const SetupOutcome& outcome);
 
 class MonitorDialog : public ui::Dialog {
  public:
-  MonitorDialog(ui::AppSettings& settings, ui::SettingsStore& store,
+  MonitorDialog(app::AppSettings& settings, app::SettingsStore& store,
                 const ProcessorPlatform& platform, HWND parent = nullptr);
   ~MonitorDialog() override;
 
   // State shared with the tray, the dialogs and the tests.
-  ui::AppSettings* app;
+  app::AppSettings* app;
   tray::CSystemTray tray;
   BOOL visible = FALSE;
   RECT fullWindowRect = {0, 0, 0, 0};
@@ -121,7 +121,7 @@ class MonitorDialog : public ui::Dialog {
 
   static const ui::MessageEntry<MonitorDialog> kMessages[];
 
-  ui::SettingsStore* store_;
+  app::SettingsStore* store_;
   ProcessorPlatform platform_;
   UINT exitCode_ = 0;
   bool limitBoxOpen_ = false;

@@ -56,7 +56,7 @@ INT_PTR MonitorDialog::OnPowerBroadcast(WPARAM event, LPARAM) {
 // Windows is shutting down or the user logs off: the modal run never ends with OK, so save now
 // what Close would have saved.
 INT_PTR MonitorDialog::OnEndSession(WPARAM ending, LPARAM) {
-  if (ending != FALSE) ui::SaveSettings(*store_, *app);
+  if (ending != FALSE) app::SaveSettings(*store_, *app);
   return FALSE;
 }
 

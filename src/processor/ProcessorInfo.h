@@ -1,7 +1,7 @@
 // The nine identification texts gathered once at set-up and shown by CPU Information.
 #pragma once
 
-#include "ui/FixedText.h"
+#include "base/FixedText.h"
 
 struct ProcessorInfo {
   ShortText cpuId;

@@ -1,6 +1,6 @@
 #include "processor/ProcessorStart.h"
 
-#include "ui/FormatText.h"
+#include "base/FormatText.h"
 
 #include <cstring>
 

@@ -8,7 +8,7 @@
 #include "setup/SetupVersion.h"
 #include "setup/SystemDlls.h"
 #include "ui/App.h"
-#include "ui/FormatText.h"
+#include "base/FormatText.h"
 
 namespace setup {
 
@@ -18,7 +18,7 @@ namespace {
 // made: creating it fails, and the folders below it are made all the same.
 bool MakeFolders(const char* folder) {
   const size_t length = std::strlen(folder);
-  ui::PathText partial;
+  PathText partial;
   for (size_t i = 3; i <= length; ++i) {
     if (i < length && folder[i] != '\\') continue;
     partial.Assign(folder, i);
@@ -27,8 +27,8 @@ bool MakeFolders(const char* folder) {
   return IsFolder(folder);
 }
 
-ui::PathText FreshPath(const char* path) {
-  ui::PathText fresh(path);
+PathText FreshPath(const char* path) {
+  PathText fresh(path);
   fresh += kNewFileSuffix;  // the folder was checked to leave room for it
   return fresh;
 }
@@ -46,7 +46,7 @@ bool WriteFresh(const InstalledFile& file, const char* path) {
   const void* bytes = nullptr;
   DWORD size = 0;
   if (!Resource(file.resource, bytes, size)) return false;
-  const ui::PathText fresh = FreshPath(path);
+  const PathText fresh = FreshPath(path);
   HANDLE handle = ::CreateFileA(fresh.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return false;
@@ -72,7 +72,7 @@ UINT ReplaceProblem(const char* path) {
 // The new copy takes the file's place in one step where the system can (NT). Windows 9x has no
 // MoveFileEx: the old file goes first, and if the new one cannot follow, it stays beside.
 bool Swap(const char* path) {
-  const ui::PathText fresh = FreshPath(path);
+  const PathText fresh = FreshPath(path);
   if (IsNt()) return ::MoveFileExA(fresh.c_str(), path, MOVEFILE_REPLACE_EXISTING) != FALSE;
   if (!::DeleteFileA(path) && ::GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) return false;
   return ::MoveFileA(fresh.c_str(), path) != FALSE;
@@ -122,8 +122,8 @@ bool WriteUninstallEntry(const char* folder) {
                         &key, nullptr) != ERROR_SUCCESS) {
     return false;
   }
-  const ui::PathText uninstaller = Join(folder, kUninstallerName);
-  const ui::PathText monitor = Join(folder, kInstalledFiles[0].name);
+  const PathText uninstaller = Join(folder, kUninstallerName);
+  const PathText monitor = Join(folder, kInstalledFiles[0].name);
   LineText value;
   bool ok = true;
   FormatText(value.data(), LineText::Capacity() + 1, "Varistep Monitor %s", VS_VERSION);
@@ -169,10 +169,10 @@ bool HoldsOurName(const char* name) {
 
 }  // namespace
 
-ui::PathText DefaultFolder() {
-  ui::PathText folder;
+PathText DefaultFolder() {
+  PathText folder;
   if (InstalledFolder(folder)) return folder;
-  ui::PathText programFiles;
+  PathText programFiles;
   if (!ReadString(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion",
                   "ProgramFilesDir", programFiles)) {
     programFiles = "C:\\Program Files";
@@ -192,9 +192,9 @@ uint64_t InstalledBytes() {
 }
 
 FolderUse CheckInstallFolder(const char* folder) {
-  ui::PathText installed;
+  PathText installed;
   if (InstalledFolder(installed) && SameFolder(installed.c_str(), folder)) return FolderUse::kOurs;
-  ui::PathText pattern;
+  PathText pattern;
   if (!JoinPath(folder, "*", pattern)) return FolderUse::kOtherFiles;
   WIN32_FIND_DATAA found;
   HANDLE search = ::FindFirstFileA(pattern.c_str(), &found);
@@ -219,8 +219,8 @@ FolderUse CheckInstallFolder(const char* folder) {
 }
 
 bool StartsAtLogOn() {
-  ui::PathText folder;
-  ui::PathText startup;
+  PathText folder;
+  PathText startup;
   if (!InstalledFolder(folder) || !ShellFolder(CSIDL_STARTUP, startup)) return true;
   return ::GetFileAttributesA(Join(startup.c_str(), kStartupShortcut).c_str()) !=
          INVALID_FILE_ATTRIBUTES;
@@ -237,9 +237,9 @@ bool Install(const char* folder, bool startAtLogOn, Progress& progress) {
 
   // One installed copy: the one in another folder goes, as its uninstaller would remove its
   // files (the shortcuts and the entry are written anew below).
-  ui::PathText earlier;
+  PathText earlier;
   if (InstalledFolder(earlier) && !SameFolder(earlier.c_str(), folder)) {
-    ui::PathText later;
+    PathText later;
     Uninstall(earlier.c_str(), false, progress, later);
   }
 
@@ -248,7 +248,7 @@ bool Install(const char* folder, bool startAtLogOn, Progress& progress) {
   }
   // All new copies first, then all swapped in: a failure before the swap changes nothing.
   for (const InstalledFile& file : kInstalledFiles) {
-    const ui::PathText path = Join(folder, file.name);
+    const PathText path = Join(folder, file.name);
     if (!Attempt(progress, IDS_CANNOT_WRITE_FILE, path.c_str(),
                  [&] { return WriteFresh(file, path.c_str()); })) {
       DeleteFreshCopies(folder);
@@ -256,7 +256,7 @@ bool Install(const char* folder, bool startAtLogOn, Progress& progress) {
     }
   }
   for (const InstalledFile& file : kInstalledFiles) {
-    const ui::PathText path = Join(folder, file.name);
+    const PathText path = Join(folder, file.name);
     UINT problem = 0;
     while ((problem = ReplaceProblem(path.c_str())) != 0) {
       if (!progress.Retry(TextWithPath(problem, path.c_str()).c_str())) {
@@ -272,7 +272,7 @@ bool Install(const char* folder, bool startAtLogOn, Progress& progress) {
   }
   int replaced = 0;
   for (const InstalledFile& file : kInstalledFiles) {
-    const ui::PathText path = Join(folder, file.name);
+    const PathText path = Join(folder, file.name);
     while (!Swap(path.c_str())) {
       // Checked just before, so rare: say exactly what is left.
       LineText text;
@@ -288,7 +288,7 @@ bool Install(const char* folder, bool startAtLogOn, Progress& progress) {
   }
   progress.Step(ui::LoadText(IDS_ENTRY_ADDED).c_str(), ++done, total);
 
-  ui::PathText menus[2];
+  PathText menus[2];
   const int menuCount = MenuFolders(menus);
   const char* menu = menuCount > 0 ? menus[0].c_str() : "";
   if (!Attempt(progress, IDS_CANNOT_CREATE_MENU, menu,
@@ -296,8 +296,8 @@ bool Install(const char* folder, bool startAtLogOn, Progress& progress) {
     return false;
   }
   for (const Shortcut& shortcut : kMenuShortcuts) {
-    const ui::PathText link = Join(menu, shortcut.name);
-    const ui::PathText target = Join(folder, shortcut.target);
+    const PathText link = Join(menu, shortcut.name);
+    const PathText target = Join(folder, shortcut.target);
     if (!Attempt(progress, IDS_CANNOT_CREATE_SHORTCUT, link.c_str(),
                  [&] { return MakeShortcut(link.c_str(), target.c_str(), folder); })) {
       return false;
@@ -306,12 +306,12 @@ bool Install(const char* folder, bool startAtLogOn, Progress& progress) {
   }
 
   // The user's own Startup folder: the user sees the shortcut there and can remove it.
-  ui::PathText startup;
+  PathText startup;
   const bool haveStartup = ShellFolder(CSIDL_STARTUP, startup);
-  const ui::PathText startupLink = Join(startup.c_str(), kStartupShortcut);
+  const PathText startupLink = Join(startup.c_str(), kStartupShortcut);
   ++done;
   if (startAtLogOn) {
-    const ui::PathText monitor = Join(folder, kInstalledFiles[0].name);
+    const PathText monitor = Join(folder, kInstalledFiles[0].name);
     if (!Attempt(progress, IDS_CANNOT_CREATE_SHORTCUT, startupLink.c_str(), [&] {
           return haveStartup && MakeFolders(startup.c_str()) &&
                  MakeShortcut(startupLink.c_str(), monitor.c_str(), folder);

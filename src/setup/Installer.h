@@ -9,7 +9,7 @@
 #include <cstdint>
 
 #include "setup/SetupRules.h"
-#include "ui/AppName.h"
+#include "base/FixedText.h"
 
 namespace setup {
 
@@ -23,11 +23,11 @@ class Progress {
 };
 
 // The file-system path of a shell item list, which it frees; false when the item has none.
-bool TakeItemPath(LPITEMIDLIST list, ui::PathText& path);
+bool TakeItemPath(LPITEMIDLIST list, PathText& path);
 
 // Where to install: the folder of the installed copy, else the product folder under Program
 // Files.
-ui::PathText DefaultFolder();
+PathText DefaultFolder();
 // The bytes the installed files take.
 uint64_t InstalledBytes();
 
@@ -63,7 +63,7 @@ bool RunUninstallCopy(const char* folder, bool silent, int& status);
 // next start removes. A file in use goes when Windows next starts. With `waiting`, the folder's
 // uninstall.exe runs, waiting for this copy: it is moved out of the way where the system lets a
 // running program's file move, else left in `later` for FinishUninstall.
-ExitStatus Uninstall(const char* folder, bool waiting, Progress& progress, ui::PathText& later);
+ExitStatus Uninstall(const char* folder, bool waiting, Progress& progress, PathText& later);
 // Once the waiting uninstaller has ended: `later`, and the folder if that was all it held.
 void FinishUninstall(const char* folder, const char* later);
 // Both programs' settings, and the company key when nothing else is left in it.

@@ -6,7 +6,7 @@
 #include "setup/SetupResource.h"
 #include "setup/SystemDlls.h"
 #include "ui/App.h"
-#include "ui/FormatText.h"
+#include "base/FormatText.h"
 
 namespace setup {
 
@@ -33,7 +33,7 @@ bool DeleteAtNextStart9x(const char* path) {
   const DWORD shortLength = ::GetShortPathNameA(path, shortPath, MAX_PATH);
   char windows[MAX_PATH] = {};
   const UINT windowsLength = ::GetWindowsDirectoryA(windows, MAX_PATH);
-  ui::PathText ini;
+  PathText ini;
   if (shortLength == 0 || shortLength >= MAX_PATH || windowsLength == 0 ||
       windowsLength >= MAX_PATH || !JoinPath(windows, "WININIT.INI", ini)) {
     return false;
@@ -64,30 +64,30 @@ bool DeleteAtNextStart9x(const char* path) {
 const char* const kUninstallKey =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VaristepMonitor";
 
-ui::PathText OwnPath() {
-  ui::PathText path;
+PathText OwnPath() {
+  PathText path;
   const DWORD length = ::GetModuleFileNameA(nullptr, path.data(), MAX_PATH);
   if (length == 0 || length >= MAX_PATH) path.clear();
   return path;
 }
 
-ui::PathText Join(const char* folder, const char* name) {
-  ui::PathText path;
+PathText Join(const char* folder, const char* name) {
+  PathText path;
   JoinPath(folder, name, path);  // the folder was checked to leave room for every name
   return path;
 }
 
-bool ShellFolder(int csidl, ui::PathText& folder) {
+bool ShellFolder(int csidl, PathText& folder) {
   LPITEMIDLIST list = nullptr;
   if (FAILED(Dlls().SHGetSpecialFolderLocation(nullptr, csidl, &list))) return false;
   return TakeItemPath(list, folder);
 }
 
-int MenuFolders(ui::PathText (&folders)[2]) {
+int MenuFolders(PathText (&folders)[2]) {
   int count = 0;
   static const int kLists[] = {CSIDL_COMMON_PROGRAMS, CSIDL_PROGRAMS};
   for (int csidl : kLists) {
-    ui::PathText programs;
+    PathText programs;
     if (ShellFolder(csidl, programs) && JoinPath(programs.c_str(), kMenuFolder, folders[count])) {
       ++count;
     }
@@ -117,7 +117,7 @@ LineText TextWithPath(UINT text, const char* path) {
   return line;
 }
 
-bool TakeItemPath(LPITEMIDLIST list, ui::PathText& path) {
+bool TakeItemPath(LPITEMIDLIST list, PathText& path) {
   if (list == nullptr) return false;
   char found[MAX_PATH] = {};
   const BOOL ok = Dlls().SHGetPathFromIDListA(list, found);
@@ -131,7 +131,7 @@ bool TakeItemPath(LPITEMIDLIST list, ui::PathText& path) {
   return true;
 }
 
-bool ReadString(HKEY root, const char* key, const char* name, ui::PathText& value) {
+bool ReadString(HKEY root, const char* key, const char* name, PathText& value) {
   HKEY handle = nullptr;
   if (::RegOpenKeyExA(root, key, 0, KEY_QUERY_VALUE, &handle) != ERROR_SUCCESS) return false;
   char buffer[MAX_PATH + 1] = {};
@@ -145,8 +145,8 @@ bool ReadString(HKEY root, const char* key, const char* name, ui::PathText& valu
   return true;
 }
 
-bool InstalledFolder(ui::PathText& folder) {
-  ui::PathText recorded;
+bool InstalledFolder(PathText& folder) {
+  PathText recorded;
   return ReadString(HKEY_LOCAL_MACHINE, kUninstallKey, "InstallLocation", recorded) &&
          CheckFolder(recorded.c_str(), folder) == FolderProblem::kNone;
 }
@@ -196,7 +196,7 @@ void CloseRunningCopies() {
 }
 
 bool StartProgram(const char* folder, const char* name) {
-  const ui::PathText path = Join(folder, name);
+  const PathText path = Join(folder, name);
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};

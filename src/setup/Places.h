@@ -6,7 +6,7 @@
 
 #include "setup/Installer.h"
 #include "setup/SetupRules.h"
-#include "ui/AppName.h"
+#include "base/FixedText.h"
 
 namespace setup {
 
@@ -17,14 +17,14 @@ extern const char* const kUninstallKey;
 using LineText = FixedText<600>;
 
 // This program's own file; empty when its path is too long for the A functions.
-ui::PathText OwnPath();
+PathText OwnPath();
 // `folder`\`name`, for a folder checked to leave room for every installed name.
-ui::PathText Join(const char* folder, const char* name);
+PathText Join(const char* folder, const char* name);
 // A shell folder (CSIDL_*); false when the system has none.
-bool ShellFolder(int csidl, ui::PathText& folder);
+bool ShellFolder(int csidl, PathText& folder);
 // The product's Start-menu folders, all users' first where the system has them (not Windows 98
 // without user profiles), then the user's own; how many there are.
-int MenuFolders(ui::PathText (&folders)[2]);
+int MenuFolders(PathText (&folders)[2]);
 bool IsFolder(const char* path);
 bool IsNt();
 // "<verb>: <what>" in the log.
@@ -32,9 +32,9 @@ void Report(Progress& progress, const char* verb, const char* what, int done, in
 // A text of the string table, with the path it names below it.
 LineText TextWithPath(UINT text, const char* path);
 
-bool ReadString(HKEY root, const char* key, const char* name, ui::PathText& value);
+bool ReadString(HKEY root, const char* key, const char* name, PathText& value);
 // The folder of the installed copy, from its Add/Remove entry; false when none is installed.
-bool InstalledFolder(ui::PathText& folder);
+bool InstalledFolder(PathText& folder);
 // The stamp of the file as it is now; false when it cannot be read.
 bool StampOf(const char* path, FileStamp& stamp);
 // Deletes the file when Windows next starts: MoveFileEx on NT, WININIT.INI on 9x.

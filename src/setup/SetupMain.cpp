@@ -11,7 +11,7 @@
 #include "setup/SetupWizard.h"
 #include "setup/SystemDlls.h"
 #include "ui/App.h"
-#include "ui/FormatText.h"
+#include "base/FormatText.h"
 
 namespace {
 
@@ -51,10 +51,10 @@ bool TakeTurn(setup::SetupLock& lock, bool silent) {
 int RunInstall(const setup::Options& options) {
   setup::SetupLock lock;
   if (!TakeTurn(lock, options.silent)) return setup::kCancelled;
-  ui::PathText folder = setup::DefaultFolder();
+  PathText folder = setup::DefaultFolder();
   if (!options.folder.empty()) {
     // A folder the user gave stays in the box even when wrong, for the folder page to point out.
-    ui::PathText checked;
+    PathText checked;
     if (setup::CheckFolder(options.folder.c_str(), checked) == setup::FolderProblem::kNone) {
       folder = checked;
     } else if (options.silent) {
@@ -79,8 +79,8 @@ int RunInstall(const setup::Options& options) {
   return setup::Install(folder.c_str(), startAtLogOn, progress) ? setup::kDone : setup::kFailed;
 }
 
-ui::PathText FolderOf(const ui::PathText& path) {
-  ui::PathText folder = path;
+PathText FolderOf(const PathText& path) {
+  PathText folder = path;
   char* slash = std::strrchr(folder.data(), '\\');
   if (slash != nullptr) *slash = '\0';
   return folder;
@@ -96,8 +96,8 @@ void Answer(uint32_t pipe, int status) {
   ::CloseHandle(handle);
 }
 
-int RunUninstall(const setup::Options& options, const ui::PathText& self) {
-  ui::PathText folder = options.removing;
+int RunUninstall(const setup::Options& options, const PathText& self) {
+  PathText folder = options.removing;
   const bool copy = !folder.empty();
   if (!copy) {
     folder = FolderOf(self);
@@ -109,8 +109,8 @@ int RunUninstall(const setup::Options& options, const ui::PathText& self) {
   HANDLE waiting =
       options.waiting != 0 ? ::OpenProcess(SYNCHRONIZE, FALSE, options.waiting) : nullptr;
   int status = setup::kFailed;
-  ui::PathText later;
-  ui::PathText checked;
+  PathText later;
+  PathText checked;
   if (!TakeTurn(lock, options.silent)) {
     status = setup::kCancelled;
   } else if (setup::CheckFolder(folder.c_str(), checked) != setup::FolderProblem::kNone) {
@@ -156,7 +156,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     if (!options.silent) Tell(IDS_UNKNOWN_ARGUMENT, MB_ICONERROR);
     return setup::kFailed;
   }
-  const ui::PathText self = setup::OwnPath();
+  const PathText self = setup::OwnPath();
   if (self.empty()) return setup::kFailed;
   setup::Dlls().InitCommonControls();
   // Shortcuts are made through the shell's COM objects.

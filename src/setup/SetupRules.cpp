@@ -4,8 +4,8 @@
 
 #include "resources/Product.h"
 #include "setup/SetupResource.h"
-#include "ui/FormatText.h"
-#include "ui/ParseUnsigned.h"
+#include "base/FormatText.h"
+#include "base/ParseUnsigned.h"
 
 namespace setup {
 
@@ -39,10 +39,10 @@ char Lower(char c) {
 }
 
 // The rest of the line without the spaces that end it; over-long folders are refused, not cut.
-bool TakeRest(const char* text, ui::PathText& out) {
+bool TakeRest(const char* text, PathText& out) {
   size_t length = std::strlen(text);
   while (length > 0 && IsSpace(text[length - 1])) --length;
-  if (length > ui::PathText::Capacity()) return false;
+  if (length > PathText::Capacity()) return false;
   out.Assign(text, length);
   return true;
 }
@@ -62,7 +62,7 @@ size_t LongestInstalledName() {
 using Argument = FixedText<2 * 260>;
 
 bool TakeNumber(const char* text, uint32_t& value) {
-  return *text >= '0' && *text <= '9' && ui::ParseUnsignedField(text, value);
+  return *text >= '0' && *text <= '9' && base::ParseUnsignedField(text, value);
 }
 
 // One argument, without quotes: false when it is none the programs know.
@@ -140,7 +140,7 @@ Options ParseCommandLine(const char* commandLine) {
   return options;
 }
 
-FolderProblem CheckFolder(const char* typed, ui::PathText& folder) {
+FolderProblem CheckFolder(const char* typed, PathText& folder) {
   if (typed == nullptr) typed = "";
   while (IsSpace(*typed)) ++typed;
   size_t length = std::strlen(typed);
@@ -188,8 +188,7 @@ FolderProblem CheckFolder(const char* typed, ui::PathText& folder) {
     if (IsBadName(typed + start, end - start)) return FolderProblem::kBadName;
     start = end + 1;
   }
-  if (length + 1 + LongestInstalledName() + std::strlen(kNewFileSuffix) >
-      ui::PathText::Capacity()) {
+  if (length + 1 + LongestInstalledName() + std::strlen(kNewFileSuffix) > PathText::Capacity()) {
     return FolderProblem::kTooLong;
   }
   folder.Assign(typed, length);
@@ -200,17 +199,17 @@ int FolderProblemText(FolderProblem problem) {
   return problem == FolderProblem::kNone ? 0 : IDS_FOLDER_PROBLEM + static_cast<int>(problem);
 }
 
-bool JoinPath(const char* folder, const char* name, ui::PathText& path) {
+bool JoinPath(const char* folder, const char* name, PathText& path) {
   size_t folderLength = std::strlen(folder);
   while (folderLength > 0 && folder[folderLength - 1] == '\\') --folderLength;
-  if (folderLength + 1 + std::strlen(name) > ui::PathText::Capacity()) return false;
+  if (folderLength + 1 + std::strlen(name) > PathText::Capacity()) return false;
   path.Assign(folder, folderLength);
   path += "\\";
   path += name;
   return true;
 }
 
-void AppendProductFolder(ui::PathText& folder) {
+void AppendProductFolder(PathText& folder) {
   size_t length = folder.size();
   while (length > 0 && folder.c_str()[length - 1] == '\\') --length;
   const size_t product = std::strlen(kMenuFolder);
@@ -219,8 +218,8 @@ void AppendProductFolder(ui::PathText& folder) {
   bool same = named;
   for (size_t i = 0; same && i < product; ++i) same = Lower(last[i]) == Lower(kMenuFolder[i]);
   if (same) return;
-  ui::PathText joined;
-  if (JoinPath(ui::PathText(folder.c_str(), length).c_str(), kMenuFolder, joined))
+  PathText joined;
+  if (JoinPath(PathText(folder.c_str(), length).c_str(), kMenuFolder, joined))
     folder = joined.c_str();
 }
 
@@ -329,7 +328,7 @@ bool AddWininitDelete(const char* ini, size_t length, const char* shortPath, cha
 
 RightsProblem CheckRights(const RightsProbe& probe, const char* folder) {
   if (!probe.IsNt()) return RightsProblem::kNone;
-  ui::PathText existing(folder);
+  PathText existing(folder);
   while (!probe.Exists(existing.c_str())) {
     char* slash = std::strrchr(existing.data(), '\\');
     if (slash == nullptr || slash[1] == '\0') break;

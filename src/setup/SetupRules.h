@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "ui/AppName.h"
+#include "base/FixedText.h"
 
 namespace setup {
 
@@ -41,11 +41,11 @@ constexpr const char* kStartupShortcut = "Varistep Monitor.lnk";
 struct Options {
   bool silent = false;
   bool noLogOn = false;
-  bool unknown = false;   // an argument it does not understand
-  ui::PathText folder;    // /D=, empty when not given
-  ui::PathText removing;  // _?=, empty when not given
-  uint32_t waiting = 0;   // /P=
-  uint32_t pipe = 0;      // /H=
+  bool unknown = false;  // an argument it does not understand
+  PathText folder;       // /D=, empty when not given
+  PathText removing;     // _?=, empty when not given
+  uint32_t waiting = 0;  // /P=
+  uint32_t pipe = 0;     // /H=
 };
 // `commandLine` is the whole line, the program's own name first (quoted or not).
 Options ParseCommandLine(const char* commandLine);
@@ -56,15 +56,15 @@ enum class FolderProblem { kNone, kEmpty, kNotFull, kBadCharacter, kTooLong, kBa
 // (and the new copy's, written first), and without a name Windows would change or take for a
 // device (a part ending in a dot or a space, CON, NUL, COM1 and the like).
 // On kNone, `folder` is the trimmed path without a trailing backslash.
-FolderProblem CheckFolder(const char* typed, ui::PathText& folder);
+FolderProblem CheckFolder(const char* typed, PathText& folder);
 // The string-table text the folder page shows for a problem; 0 for none.
 int FolderProblemText(FolderProblem problem);
 
 // `folder`\`name`; false when the result would not fit in a path.
-bool JoinPath(const char* folder, const char* name, ui::PathText& path);
+bool JoinPath(const char* folder, const char* name, PathText& path);
 
 // A folder chosen with Browse gets the product's own folder below it, unless it is that folder.
-void AppendProductFolder(ui::PathText& folder);
+void AppendProductFolder(PathText& folder);
 
 // Add/Remove Programs' EstimatedSize: kilobytes, rounded up.
 uint32_t EstimatedSizeKB(uint64_t bytes);

@@ -11,7 +11,7 @@
 #include "setup/SetupVersion.h"
 #include "setup/SystemDlls.h"
 #include "ui/App.h"
-#include "ui/FormatText.h"
+#include "base/FormatText.h"
 
 namespace setup {
 
@@ -228,7 +228,7 @@ INT_PTR SetupWizard::BrowseCommand(WPARAM, LPARAM) {
   const LongText title = ui::LoadText(IDS_BROWSE_TITLE);
   browse.lpszTitle = title.c_str();
   browse.ulFlags = BIF_RETURNONLYFSDIRS;
-  ui::PathText chosen;
+  PathText chosen;
   if (TakeItemPath(Dlls().SHBrowseForFolderA(&browse), chosen)) {
     AppendProductFolder(chosen);
     ::SetDlgItemTextA(Hwnd(), IDC_FOLDER, chosen.c_str());

@@ -18,7 +18,7 @@ class SetupWizard : public ui::Dialog, private Progress {
   // The program's exit status once the window has closed (ExitStatus).
   int ExitCode() const { return exitCode_; }
   // What the uninstall left for FinishUninstall.
-  const ui::PathText& Later() const { return later_; }
+  const PathText& Later() const { return later_; }
 
  protected:
   INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) override;
@@ -46,14 +46,14 @@ class SetupWizard : public ui::Dialog, private Progress {
 
   bool uninstall_;
   Page page_;
-  ui::PathText folder_;
+  PathText folder_;
   bool startAtLogOn_;
   bool waiting_;
   bool working_ = false;
   bool failed_ = false;
   int exitCode_ = kCancelled;
   int outcome_ = kDone;
-  ui::PathText later_;
+  PathText later_;
   HFONT headingFont_ = nullptr;
   int logWidth_ = 0;
 };

@@ -7,7 +7,7 @@
 #include "setup/Places.h"
 #include "setup/SetupResource.h"
 #include "ui/App.h"
-#include "ui/FormatText.h"
+#include "base/FormatText.h"
 
 namespace setup {
 
@@ -55,7 +55,7 @@ void RemoveFolder(const char* path, Removal& removal) {
 
 // Whether the file is the one the setup wrote, by the stamp in the Add/Remove entry.
 bool IsAsWritten(const char* path, const char* name) {
-  ui::PathText recorded;
+  PathText recorded;
   FileStamp written;
   FileStamp now;
   return ReadString(HKEY_LOCAL_MACHINE, kUninstallKey, name, recorded) &&
@@ -69,7 +69,7 @@ void DeleteKeyTree(HKEY root, const char* path) {
   if (::RegOpenKeyExA(root, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return;
   char name[256];
   while (::RegEnumKeyA(key, 0, name, sizeof name) == ERROR_SUCCESS) {
-    ui::PathText child;
+    PathText child;
     if (!JoinPath(path, name, child)) break;
     DeleteKeyTree(root, child.c_str());
     // A subkey that would not go ends the walk instead of being tried for ever.
@@ -170,7 +170,7 @@ bool PrivateAccess::Make() {
 }
 
 // A new folder in the temporary folder, made with the access list; never one that was there.
-bool MakePrivateFolder(ui::PathText& folder) {
+bool MakePrivateFolder(PathText& folder) {
   char temp[MAX_PATH] = {};
   const DWORD length = ::GetTempPathA(MAX_PATH, temp);
   if (length == 0 || length >= MAX_PATH) return false;
@@ -188,8 +188,8 @@ bool MakePrivateFolder(ui::PathText& folder) {
   return false;
 }
 
-ui::PathText FolderOf(const char* path) {
-  ui::PathText folder(path);
+PathText FolderOf(const char* path) {
+  PathText folder(path);
   char* slash = std::strrchr(folder.data(), '\\');
   if (slash != nullptr) *slash = '\0';
   return folder;
@@ -198,12 +198,12 @@ ui::PathText FolderOf(const char* path) {
 }  // namespace
 
 bool RunUninstallCopy(const char* folder, bool silent, int& status) {
-  ui::PathText own;
+  PathText own;
   if (!MakePrivateFolder(own)) return false;
   // Waiting in the install folder would keep it from being removed.
   ::SetCurrentDirectoryA(own.c_str());
-  const ui::PathText copy = Join(own.c_str(), kUninstallerName);
-  const ui::PathText self = OwnPath();
+  const PathText copy = Join(own.c_str(), kUninstallerName);
+  const PathText self = OwnPath();
   if (self.empty() || !::CopyFileA(self.c_str(), copy.c_str(), TRUE)) {
     ::RemoveDirectoryA(own.c_str());
     return false;
@@ -252,7 +252,7 @@ bool RunUninstallCopy(const char* folder, bool silent, int& status) {
   return true;
 }
 
-ExitStatus Uninstall(const char* folder, bool waiting, Progress& progress, ui::PathText& later) {
+ExitStatus Uninstall(const char* folder, bool waiting, Progress& progress, PathText& later) {
   later.clear();
   // Closing, the log-on shortcut, each menu's shortcuts and folder, the files, the folder, the
   // entry.
@@ -262,18 +262,18 @@ ExitStatus Uninstall(const char* folder, bool waiting, Progress& progress, ui::P
   CloseRunningCopies();
 
   // Only the installed copy's folder: its shortcuts and entry belong to it.
-  ui::PathText installed;
+  PathText installed;
   if (!InstalledFolder(installed) || !SameFolder(installed.c_str(), folder)) {
     removal.Say(IDS_NOT_THE_INSTALLED_COPY, folder);
     return kFailed;
   }
 
-  ui::PathText startup;
+  PathText startup;
   if (ShellFolder(CSIDL_STARTUP, startup)) {
     RemoveFile(Join(startup.c_str(), kStartupShortcut).c_str(), removal);
   }
   ++removal.done;
-  ui::PathText menus[2];
+  PathText menus[2];
   const int menuCount = MenuFolders(menus);
   for (int m = 0; m < 2; ++m) {
     for (const Shortcut& shortcut : kMenuShortcuts) {
@@ -284,7 +284,7 @@ ExitStatus Uninstall(const char* folder, bool waiting, Progress& progress, ui::P
     ++removal.done;
   }
   for (const InstalledFile& file : kInstalledFiles) {
-    const ui::PathText path = Join(folder, file.name);
+    const PathText path = Join(folder, file.name);
     ++removal.done;
     if (::GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
     if (!IsAsWritten(path.c_str(), file.name)) {
@@ -294,7 +294,7 @@ ExitStatus Uninstall(const char* folder, bool waiting, Progress& progress, ui::P
     if (waiting && std::strcmp(file.name, kUninstallerName) == 0) {
       // The waiting uninstaller runs from this file. NT lets a running program's file move (on
       // the same drive), and the folder can go now; else it goes once that uninstaller has ended.
-      const ui::PathText moved = Join(FolderOf(OwnPath().c_str()).c_str(), kMovedUninstaller);
+      const PathText moved = Join(FolderOf(OwnPath().c_str()).c_str(), kMovedUninstaller);
       if (::MoveFileA(path.c_str(), moved.c_str())) {
         later = moved;
         removal.Say(IDS_DELETED, path.c_str());
@@ -328,11 +328,11 @@ void FinishUninstall(const char* folder, const char* later) {
 }
 
 void RemoveSettings() {
-  ui::PathText company;
+  PathText company;
   JoinPath("Software", product::kCompanyKey, company);
   static const char* const kPrograms[] = {product::kMonitorName, product::kDemoName};
   for (const char* name : kPrograms) {
-    ui::PathText key;
+    PathText key;
     if (JoinPath(company.c_str(), name, key)) DeleteKeyTree(HKEY_CURRENT_USER, key.c_str());
   }
   // Another program of the company may keep its settings beside ours (Windows 98 would delete
@@ -352,7 +352,7 @@ void RemoveSettings() {
 }
 
 void RemoveSelfLater() {
-  const ui::PathText self = OwnPath();
+  const PathText self = OwnPath();
   if (self.empty() || !DeleteAtNextStart(self.c_str())) return;
   // Windows 9x removes no folders at the start: the empty one stays in the temporary folder.
   if (IsNt()) ::MoveFileExA(FolderOf(self.c_str()).c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);

@@ -7,7 +7,7 @@
 #include "processor/MsrRequest.h"
 #include "processor/PciSource.h"
 #include "sim/SimProcessor.h"
-#include "ui/FixedList.h"
+#include "base/FixedList.h"
 
 namespace sim {
 

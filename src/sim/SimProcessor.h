@@ -6,8 +6,8 @@
 #include <cstdint>
 
 #include "processor/Cpuid.h"
-#include "ui/FixedList.h"
-#include "ui/FixedText.h"
+#include "base/FixedList.h"
+#include "base/FixedText.h"
 
 namespace sim {
 

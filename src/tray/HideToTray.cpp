@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "tray/TrayArea.h"
-#include "ui/FixedList.h"
+#include "base/FixedList.h"
 
 namespace tray {
 

@@ -4,7 +4,7 @@
 #include <windows.h>
 
 #include "ui/AppName.h"
-#include "ui/FixedText.h"
+#include "base/FixedText.h"
 
 namespace ui {
 

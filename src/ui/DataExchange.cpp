@@ -4,8 +4,8 @@
 #include "ui/App.h"
 #include "ui/CheckValue.h"
 #include "ui/Dialog.h"
-#include "ui/FormatText.h"
-#include "ui/ParseUnsigned.h"
+#include "base/FormatText.h"
+#include "base/ParseUnsigned.h"
 
 namespace ui {
 
@@ -84,7 +84,7 @@ void DataExchange::UInt(int id, uint32_t& value) {
   // The parse reads no further than its first 31 characters.
   char text[32];
   ReadItemText(item, text, sizeof text);
-  if (ParseUnsignedField(text, value)) return;
+  if (base::ParseUnsignedField(text, value)) return;
   AppMessageBox(IDS_POSITIVE_INTEGER, MB_OK);
   ::SendMessageA(dialog_.Hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(item), TRUE);
   ::SendMessageA(item, EM_SETSEL, 0, -1);

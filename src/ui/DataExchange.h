@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "ui/FixedText.h"
+#include "base/FixedText.h"
 
 namespace ui {
 

@@ -6,7 +6,7 @@
 
 #include <cstddef>
 
-#include "ui/FixedList.h"
+#include "base/FixedList.h"
 #include "ui/Window.h"
 
 namespace ui {

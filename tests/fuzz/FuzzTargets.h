@@ -11,9 +11,9 @@
 
 #include "FuzzBytes.h"
 #include "FuzzSetupTarget.h"
-#include "ui/Settings.h"
+#include "app/Settings.h"
 #include "monitor/ChartModel.h"
-#include "ui/ParseUnsigned.h"
+#include "base/ParseUnsigned.h"
 
 namespace fuzz {
 
@@ -51,7 +51,7 @@ inline const char* FuzzIntervalField(const uint8_t* data, size_t size) {
   std::string text(reinterpret_cast<const char*>(data), size < 256 ? size : 256);
   const uint32_t untouched = 0xA5A5A5A5u;
   uint32_t value = untouched;
-  bool accepted = ui::ParseUnsignedField(text.c_str(), value);
+  bool accepted = base::ParseUnsignedField(text.c_str(), value);
   uint32_t expected = untouched;
   bool wanted = ReferenceParse(text, expected);
   if (accepted != wanted)
@@ -65,12 +65,12 @@ inline const char* FuzzIntervalField(const uint8_t* data, size_t size) {
 
 // A store whose every read answers with whatever the input says was stored; each value is
 // absent, the sentinel, or any 32-bit number.
-class ArbitraryStore : public ui::SettingsStore {
+class ArbitraryStore : public app::SettingsStore {
  public:
   explicit ArbitraryStore(Bytes& in) : in_(in) {}
 
   int32_t ReadInt(const char* section, const char* name, int32_t defaultValue) override {
-    if (std::strcmp(section, ui::kSettingsSection) != 0) wrongSection = true;
+    if (std::strcmp(section, app::kSettingsSection) != 0) wrongSection = true;
     int32_t answer = defaultValue;
     switch (in_.Below(4)) {
       case 0:
@@ -90,7 +90,7 @@ class ArbitraryStore : public ui::SettingsStore {
   }
 
   void WriteInt(const char* section, const char* name, int32_t value) override {
-    if (std::strcmp(section, ui::kSettingsSection) != 0) wrongSection = true;
+    if (std::strcmp(section, app::kSettingsSection) != 0) wrongSection = true;
     written[name] = value;
     ++writes;
   }
@@ -107,8 +107,8 @@ class ArbitraryStore : public ui::SettingsStore {
 inline const char* FuzzSettingsLoad(const uint8_t* data, size_t size) {
   Bytes in(data, size);
   ArbitraryStore store(in);
-  ui::AppSettings s;
-  ui::LoadSettings(store, s);
+  app::AppSettings s;
+  app::LoadSettings(store, s);
   if (store.wrongSection) return "a setting outside the Settings section";
   if (store.read.size() != 7) return "not all seven settings were read";
   if (store.written.count("Advanced") != 0) return "Advanced was written";
@@ -141,7 +141,7 @@ inline const char* FuzzSettingsLoad(const uint8_t* data, size_t size) {
   // Saving writes back exactly what is in memory, and never "Advanced".
   store.written.clear();
   store.writes = 0;
-  ui::SaveSettings(store, s);
+  app::SaveSettings(store, s);
   if (store.writes != 6 || store.written.count("Advanced") != 0) return "save wrote the wrong set";
   for (const Switch& one : loaded) {
     if (store.written[one.name] != one.value) return "save wrote a value other than the member";

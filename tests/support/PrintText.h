@@ -3,7 +3,7 @@
 
 #include <ostream>
 
-#include "ui/FixedText.h"
+#include "base/FixedText.h"
 
 template <size_t N>
 void PrintTo(const FixedText<N>& text, std::ostream* out) {

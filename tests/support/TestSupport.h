@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "ui/Settings.h"
+#include "app/Settings.h"
 #include "support/PrintText.h"
 
 #ifdef _WIN32
@@ -24,7 +24,7 @@
 namespace support {
 
 // Settings in memory: every read and write recorded, in order.
-class MemoryStore : public ui::SettingsStore {
+class MemoryStore : public app::SettingsStore {
  public:
   int32_t ReadInt(const char* section, const char* name, int32_t defaultValue) override {
     sections.insert(section);
@@ -54,8 +54,8 @@ class MemoryStore : public ui::SettingsStore {
 };
 
 // The settings a first start loads, with "Advanced" as given.
-inline ui::AppSettings DefaultSettings(int32_t advanced = 1) {
-  ui::AppSettings settings;
+inline app::AppSettings DefaultSettings(int32_t advanced = 1) {
+  app::AppSettings settings;
   settings.Timer = 100;
   settings.AlwaysOnTop = 1;
   settings.AboutBox = 0;

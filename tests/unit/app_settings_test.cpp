@@ -1,4 +1,4 @@
-#include "ui/Settings.h"
+#include "app/Settings.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -13,8 +13,8 @@ using support::MemoryStore;
 
 TEST(Settings, FirstStartWritesSixDefaultsInOrderAndNeverAdvanced) {
   MemoryStore store;
-  ui::AppSettings s;
-  ui::LoadSettings(store, s);
+  app::AppSettings s;
+  app::LoadSettings(store, s);
   const std::vector<std::string> expected = {
       "read Settings/Advanced",    "read Settings/AlwaysOnTop",   "write Settings/AlwaysOnTop=1",
       "read Settings/SpdSenIcon",  "write Settings/SpdSenIcon=0", "read Settings/AboutBox",
@@ -32,8 +32,8 @@ TEST(Settings, SentinelsAreReplacedOtherValuesKeptUnchecked) {
   MemoryStore store;
   store.values = {{"Advanced", 7},   {"AlwaysOnTop", 255}, {"SpdSenIcon", 7}, {"AboutBox", 1},
                   {"StartMin", 255}, {"ShowMinMax", -3},   {"Timer", 0}};
-  ui::AppSettings s;
-  ui::LoadSettings(store, s);
+  app::AppSettings s;
+  app::LoadSettings(store, s);
   EXPECT_EQ(s.Advanced, 7);
   EXPECT_EQ(s.AlwaysOnTop, 1);
   EXPECT_EQ(store.values["AlwaysOnTop"], 1);
@@ -50,8 +50,8 @@ TEST(Settings, NegativeTimerIsKeptAndNotRewritten) {
   MemoryStore store;
   store.values = {{"AlwaysOnTop", 0}, {"SpdSenIcon", 0}, {"AboutBox", 0},
                   {"StartMin", 0},    {"ShowMinMax", 0}, {"Timer", -20}};
-  ui::AppSettings s;
-  ui::LoadSettings(store, s);
+  app::AppSettings s;
+  app::LoadSettings(store, s);
   EXPECT_EQ(s.Timer, -20);
   for (const auto& entry : store.log)
     EXPECT_EQ(entry.rfind("write", 0), std::string::npos) << entry;
@@ -59,7 +59,7 @@ TEST(Settings, NegativeTimerIsKeptAndNotRewritten) {
 
 TEST(Settings, SaveWritesSixInOrder) {
   MemoryStore store;
-  ui::AppSettings s;
+  app::AppSettings s;
   s.Advanced = 1;
   s.AlwaysOnTop = 0;
   s.SpdSenIcon = 1;
@@ -67,7 +67,7 @@ TEST(Settings, SaveWritesSixInOrder) {
   s.StartMin = 1;
   s.ShowMinMax = 1;
   s.Timer = 250;
-  ui::SaveSettings(store, s);
+  app::SaveSettings(store, s);
   const std::vector<std::string> expected = {
       "write Settings/AlwaysOnTop=0", "write Settings/SpdSenIcon=1", "write Settings/AboutBox=1",
       "write Settings/StartMin=1",    "write Settings/ShowMinMax=1", "write Settings/Timer=250"};
@@ -75,15 +75,15 @@ TEST(Settings, SaveWritesSixInOrder) {
 }
 
 TEST(Settings, OnlyTheConfirmResultWritesBack) {
-  ui::AppSettings s;
+  app::AppSettings s;
   s.Timer = 250;
   for (intptr_t result : {intptr_t{2}, intptr_t{0}, intptr_t{-1}}) {
     MemoryStore store;
-    EXPECT_FALSE(ui::SaveSettingsAfterRun(store, s, result));
+    EXPECT_FALSE(app::SaveSettingsAfterRun(store, s, result));
     EXPECT_TRUE(store.log.empty());
   }
   MemoryStore store;
-  EXPECT_TRUE(ui::SaveSettingsAfterRun(store, s, 1));
+  EXPECT_TRUE(app::SaveSettingsAfterRun(store, s, 1));
   EXPECT_EQ(store.values["Timer"], 250);
   EXPECT_EQ(store.log.size(), 6u);
 }

@@ -94,7 +94,7 @@ TEST(SetupFolder, AcceptsFullPathsBelowARootAndRefusesTheRest) {
       {"C:\\Tools\\CONSOLE", FolderProblem::kNone, "C:\\Tools\\CONSOLE"},
   };
   for (const FolderCase& c : cases) {
-    ui::PathText folder("unchanged");
+    PathText folder("unchanged");
     EXPECT_EQ(setup::CheckFolder(c.typed, folder), c.problem) << c.typed;
     EXPECT_STREQ(folder.c_str(), c.problem == FolderProblem::kNone ? c.folder : "unchanged")
         << c.typed;
@@ -105,12 +105,12 @@ TEST(SetupFolder, AcceptsFullPathsBelowARootAndRefusesTheRest) {
 TEST(SetupFolder, LeavesRoomForTheLongestInstalledFileName) {
   // "\VaristepMonitor.exe.new" must still fit in a path of 259 characters.
   const std::string longest = "C:\\" + std::string(232, 'a');
-  ui::PathText folder;
+  PathText folder;
   ASSERT_EQ(setup::CheckFolder(longest.c_str(), folder), FolderProblem::kNone);
   for (const setup::InstalledFile& file : setup::kInstalledFiles) {
-    ui::PathText path;
+    PathText path;
     EXPECT_TRUE(setup::JoinPath(folder.c_str(), file.name, path)) << file.name;
-    EXPECT_LE(path.size() + std::strlen(setup::kNewFileSuffix), ui::PathText::Capacity());
+    EXPECT_LE(path.size() + std::strlen(setup::kNewFileSuffix), PathText::Capacity());
   }
   EXPECT_EQ(setup::CheckFolder((longest + "a").c_str(), folder), FolderProblem::kTooLong);
 }
@@ -123,7 +123,7 @@ TEST(SetupFolder, BrowseAddsTheProductFolderOnce) {
       {"D:\\My Varistep Monitor", "D:\\My Varistep Monitor\\Varistep Monitor"},
   };
   for (const auto& c : cases) {
-    ui::PathText folder(c.first);
+    PathText folder(c.first);
     setup::AppendProductFolder(folder);
     EXPECT_STREQ(folder.c_str(), c.second) << c.first;
   }

@@ -1,6 +1,6 @@
 #include "ui/CheckValue.h"
-#include "ui/FormatText.h"
-#include "ui/ParseUnsigned.h"
+#include "base/FormatText.h"
+#include "base/ParseUnsigned.h"
 
 #include <gtest/gtest.h>
 
@@ -16,7 +16,7 @@ namespace {
 using Parsed = std::pair<bool, uint32_t>;
 Parsed Parse(const std::string& text) {
   uint32_t value = 12345;
-  const bool accepted = ui::ParseUnsignedField(text.c_str(), value);
+  const bool accepted = base::ParseUnsignedField(text.c_str(), value);
   return {accepted, value};
 }
 
@@ -43,7 +43,7 @@ TEST(ParseUnsignedField, RejectsSignsLettersAndEmptyText) {
                            "0x10", "12.5", "1e3", "5\n"}) {
     EXPECT_EQ(Parse(text), Parsed(false, 12345u)) << '"' << text << '"';
   }
-  EXPECT_FALSE(ui::ParseUnsignedField(nullptr, value));
+  EXPECT_FALSE(base::ParseUnsignedField(nullptr, value));
 }
 
 TEST(ParseUnsignedField, NumbersBeyond32BitsReadAsTheLargestValue) {

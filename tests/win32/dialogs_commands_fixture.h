@@ -10,7 +10,7 @@
 #include <memory>
 #include <vector>
 
-#include "ui/Settings.h"
+#include "app/Settings.h"
 #include "monitor/MonitorDialog.h"
 #include "processor/MsrRequest.h"
 #include "resources/resource.h"
@@ -118,7 +118,7 @@ class DialogCommandsTest : public ::testing::Test {
   sim::SimDriverPort port;
   sim::SimPci pci;
   MemoryStore store;
-  ui::AppSettings settings;
+  app::AppSettings settings;
   monitor::ProcessorPlatform platform = {};
   std::unique_ptr<monitor::MonitorDialog> monitor;
 };

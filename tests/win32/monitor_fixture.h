@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "app/MonitorApp.h"
-#include "ui/Settings.h"
+#include "app/Settings.h"
 #include "monitor/MonitorDialog.h"
 #include "resources/resource.h"
 #include "sim/SimDriverPort.h"
@@ -364,7 +364,7 @@ class MonitorFixture : public ::testing::Test {
                                            IMAGE_ICON, 16, 16, LR_SHARED));
   }
 
-  ui::AppSettings settings;
+  app::AppSettings settings;
   MemoryStore store;
   std::unique_ptr<sim::SimProcessor> processor;
   std::unique_ptr<sim::SimDriverPort> port;

@@ -24,7 +24,7 @@ class MonitorSettings : public MonitorFixture {
   }
 
   size_t writesBeforeShown = 0;
-  ui::AppSettings runSettings;
+  app::AppSettings runSettings;
 };
 
 TEST_F(MonitorSettings, StartMinHidesTheWindowBeforeItIsShown) {
@@ -196,14 +196,14 @@ TEST_F(MonitorSettings, StartMinStaysHiddenThroughTheModalRun) {
 }
 
 TEST_F(MonitorSettings, RunResultDecidesTheWriteBack) {
-  ui::AppSettings values;
+  app::AppSettings values;
   values.Timer = 321;
   for (intptr_t result :
        {intptr_t{IDCANCEL}, intptr_t{-1}, intptr_t{0}, intptr_t{monitor::kSetupFailedResult}}) {
-    EXPECT_FALSE(ui::SaveSettingsAfterRun(store, values, result));
+    EXPECT_FALSE(app::SaveSettingsAfterRun(store, values, result));
   }
   EXPECT_TRUE(store.writes.empty());
-  EXPECT_TRUE(ui::SaveSettingsAfterRun(store, values, IDOK));
+  EXPECT_TRUE(app::SaveSettingsAfterRun(store, values, IDOK));
   EXPECT_EQ(store.WrittenNames(), SixSettings());
   EXPECT_EQ(store.values["Timer"], 321);
 }

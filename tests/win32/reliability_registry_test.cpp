@@ -133,7 +133,7 @@ class ReliabilityRegistry : public MonitorFixture {
   }
 
   // The whole program on the registry store, ended by Close (which saves) from its set-up.
-  int RunAndClose(ui::SettingsStore& registry, ui::AppSettings* seen = nullptr) {
+  int RunAndClose(app::SettingsStore& registry, app::AppSettings* seen = nullptr) {
     Seen().onMonitor = [seen](ui::Dialog& made) {
       auto& monitor = static_cast<monitor::MonitorDialog&>(made);
       if (seen != nullptr) *seen = *monitor.app;
@@ -159,8 +159,8 @@ TEST_F(ReliabilityRegistry, WrongTypedValuesReadAsTheDefault) {
   EXPECT_EQ(registry.ReadInt("Settings", "AboutBox", 255), 255);
 
   // The start-up rules then put the defaults back as proper values.
-  ui::AppSettings loaded;
-  ui::LoadSettings(registry, loaded);
+  app::AppSettings loaded;
+  app::LoadSettings(registry, loaded);
   EXPECT_EQ(loaded.Timer, 100);
   EXPECT_EQ(loaded.StartMin, 0);
   EXPECT_EQ(loaded.AboutBox, 0);
@@ -192,7 +192,7 @@ TEST_F(ReliabilityRegistry, WrongShapesAreReplacedByWellFormedDefaultsThroughARu
     UseProfile(sim::Profile::Default);
     for (const char* name : kSevenValues) SetRaw(SettingsPath(), name, shape);
     app::RegistryStore registry(kCompany, kApplication);
-    ui::AppSettings seen;
+    app::AppSettings seen;
     EXPECT_EQ(RunAndClose(registry, &seen), 0);
     EXPECT_TRUE(Boxes().empty());
     // Ran with the defaults: Advanced reads as 0, the others as a fresh installation's.
@@ -262,7 +262,7 @@ TEST_F(ReliabilityRegistry, ReadOnlySettingsKeyRunsOnDefaultsWithoutComplaint) {
   // The store opens its path for writing as well, so a locked key reads as the default.
   EXPECT_EQ(registry.ReadInt("Settings", "Timer", 0), 0);
   registry.WriteInt("Settings", "Timer", 999);
-  ui::AppSettings seen;
+  app::AppSettings seen;
   EXPECT_EQ(RunAndClose(registry, &seen), 0);
   EXPECT_TRUE(Boxes().empty());
   EXPECT_EQ(seen.Timer, 100);

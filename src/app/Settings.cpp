@@ -1,6 +1,6 @@
-#include "ui/Settings.h"
+#include "app/Settings.h"
 
-namespace ui {
+namespace app {
 
 const char* const kSettingsSection = "Settings";
 
@@ -46,4 +46,4 @@ bool SaveSettingsAfterRun(SettingsStore& store, const AppSettings& settings, int
   return true;
 }
 
-}  // namespace ui
+}  // namespace app

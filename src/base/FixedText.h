@@ -70,3 +70,5 @@ class FixedText {
 using ShortText = FixedText<64>;
 // A text of the string table, or a box's text made from one: LoadStringA is given 512 bytes.
 using LongText = FixedText<512>;
+// A path as the A functions of Windows take it: at most MAX_PATH bytes with the terminator.
+using PathText = FixedText<260>;

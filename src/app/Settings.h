@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-namespace ui {
+namespace app {
 
 // Where settings live: read an integer with a default, write an integer. The registry profile is
 // the real one; tests use an in-memory store.
@@ -40,4 +40,4 @@ void SaveSettings(SettingsStore& store, const AppSettings& settings);
 // it wrote.
 bool SaveSettingsAfterRun(SettingsStore& store, const AppSettings& settings, intptr_t runResult);
 
-}  // namespace ui
+}  // namespace app

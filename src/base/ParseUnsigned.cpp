@@ -1,6 +1,6 @@
-#include "ui/ParseUnsigned.h"
+#include "base/ParseUnsigned.h"
 
-namespace ui {
+namespace base {
 
 namespace {
 
@@ -38,4 +38,4 @@ bool ParseUnsignedField(const char* text, uint32_t& value) {
   return true;
 }
 
-}  // namespace ui
+}  // namespace base

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-namespace ui {
+namespace base {
 
 // Accepts blanks and tabs around one unsigned decimal number with an optional plus sign; only the
 // first 31 characters of the text are read. A minus sign, other characters and a text without a
@@ -11,4 +11,4 @@ namespace ui {
 // 4294967295.
 bool ParseUnsignedField(const char* text, uint32_t& value);
 
-}  // namespace ui
+}  // namespace base

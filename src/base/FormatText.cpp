@@ -1,4 +1,4 @@
-#include "ui/FormatText.h"
+#include "base/FormatText.h"
 
 #include <cstdarg>
 #include <cstdio>
