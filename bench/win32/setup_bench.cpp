@@ -14,13 +14,13 @@
 #include <vector>
 
 #include "BenchStats.h"
-#include "support/TestSupport.h"
 #include "app/Settings.h"
 #include "monitor/MonitorDialog.h"
 #include "processor/MsrRequest.h"
 #include "processor/Win32Platform.h"
 #include "sim/SimDriverPort.h"
 #include "sim/SimProcessor.h"
+#include "support/TestSupport.h"
 #include "tray/SystemTray.h"
 #include "ui/StartUp.h"
 

@@ -3,10 +3,10 @@
 
 #include "app/HostLoadReader.h"
 #include "app/MonitorApp.h"
+#include "base/FormatText.h"
 #include "processor/Win32Platform.h"
 #include "sim/SimDriverPort.h"
 #include "sim/SimProcessor.h"
-#include "base/FormatText.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 #include "app/MonitorApp.h"
 
 #include "app/RegistryStore.h"
+#include "monitor/MonitorDialog.h"
 #include "resource.h"
 #include "resources/Product.h"
-#include "monitor/MonitorDialog.h"
 #include "tray/SystemTray.h"
 #include "ui/App.h"
 #include "ui/StartUp.h"

@@ -1,8 +1,8 @@
 // The settings store on the per-user registry: HKCU\Software\<company>\<application>\<section>.
 #pragma once
 
-#include "ui/AppName.h"
 #include "app/Settings.h"
+#include "ui/AppName.h"
 
 namespace app {
 

@@ -2,11 +2,11 @@
 
 #include <commctrl.h>
 
+#include "base/FormatText.h"
 #include "processor/StepTable.h"
 #include "resources/resource.h"
 #include "ui/App.h"
 #include "ui/DataExchange.h"
-#include "base/FormatText.h"
 
 namespace dialogs {
 

@@ -1,9 +1,9 @@
 #include "dialogs/ManualSelectionDialog.h"
 
+#include "base/FormatText.h"
 #include "processor/StepTable.h"
 #include "resources/resource.h"
 #include "ui/DataExchange.h"
-#include "base/FormatText.h"
 
 namespace dialogs {
 

@@ -2,9 +2,9 @@
 
 #include <commctrl.h>
 
+#include "base/FormatText.h"
 #include "resources/resource.h"
 #include "ui/DataExchange.h"
-#include "base/FormatText.h"
 
 namespace dialogs {
 

@@ -6,8 +6,8 @@
 
 #include <cstdint>
 
-#include "ui/Dialog.h"
 #include "app/Settings.h"
+#include "ui/Dialog.h"
 #include "ui/Window.h"
 
 namespace dialogs {

@@ -1,11 +1,11 @@
 #include "monitor/MonitorDialog.h"
 
+#include "base/FormatText.h"
 #include "dialogs/AboutDialog.h"
 #include "resource.h"
 #include "tray/HideToTray.h"
-#include "ui/DataExchange.h"
 #include "ui/App.h"
-#include "base/FormatText.h"
+#include "ui/DataExchange.h"
 
 namespace monitor {
 

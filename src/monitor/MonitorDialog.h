@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "app/Settings.h"
 #include "monitor/ChartModel.h"
 #include "monitor/ChartPainter.h"
 #include "monitor/ProcessorPlatform.h"
@@ -13,7 +14,6 @@
 #include "processor/StepTable.h"
 #include "tray/SystemTray.h"
 #include "ui/Dialog.h"
-#include "app/Settings.h"
 
 namespace monitor {
 

@@ -2,13 +2,13 @@
 
 #include <cstring>
 
+#include "base/FormatText.h"
 #include "resources/Product.h"
 #include "setup/Places.h"
 #include "setup/SetupResource.h"
 #include "setup/SetupVersion.h"
 #include "setup/SystemDlls.h"
 #include "ui/App.h"
-#include "base/FormatText.h"
 
 namespace setup {
 

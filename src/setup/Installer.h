@@ -8,8 +8,8 @@
 
 #include <cstdint>
 
-#include "setup/SetupRules.h"
 #include "base/FixedText.h"
+#include "setup/SetupRules.h"
 
 namespace setup {
 

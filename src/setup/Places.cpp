@@ -2,11 +2,11 @@
 
 #include <cstring>
 
+#include "base/FormatText.h"
 #include "resources/Product.h"
 #include "setup/SetupResource.h"
 #include "setup/SystemDlls.h"
 #include "ui/App.h"
-#include "base/FormatText.h"
 
 namespace setup {
 

@@ -4,9 +4,9 @@
 
 #include <windows.h>
 
+#include "base/FixedText.h"
 #include "setup/Installer.h"
 #include "setup/SetupRules.h"
-#include "base/FixedText.h"
 
 namespace setup {
 

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "base/FormatText.h"
 #include "setup/Installer.h"
 #include "setup/Places.h"
 #include "setup/SetupResource.h"
@@ -11,7 +12,6 @@
 #include "setup/SetupWizard.h"
 #include "setup/SystemDlls.h"
 #include "ui/App.h"
-#include "base/FormatText.h"
 
 namespace {
 

@@ -2,10 +2,10 @@
 
 #include <cstring>
 
-#include "resources/Product.h"
-#include "setup/SetupResource.h"
 #include "base/FormatText.h"
 #include "base/ParseUnsigned.h"
+#include "resources/Product.h"
+#include "setup/SetupResource.h"
 
 namespace setup {
 

@@ -5,13 +5,13 @@
 
 #include <cstring>
 
+#include "base/FormatText.h"
 #include "setup/Places.h"
 #include "setup/SetupResource.h"
 #include "setup/SetupRules.h"
 #include "setup/SetupVersion.h"
 #include "setup/SystemDlls.h"
 #include "ui/App.h"
-#include "base/FormatText.h"
 
 namespace setup {
 

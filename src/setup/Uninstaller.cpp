@@ -3,11 +3,11 @@
 
 #include <cstring>
 
+#include "base/FormatText.h"
 #include "resources/Product.h"
 #include "setup/Places.h"
 #include "setup/SetupResource.h"
 #include "ui/App.h"
-#include "base/FormatText.h"
 
 namespace setup {
 

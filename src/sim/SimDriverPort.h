@@ -3,11 +3,11 @@
 
 #include <cstdint>
 
+#include "base/FixedList.h"
 #include "processor/DriverPort.h"
 #include "processor/MsrRequest.h"
 #include "processor/PciSource.h"
 #include "sim/SimProcessor.h"
-#include "base/FixedList.h"
 
 namespace sim {
 

@@ -5,9 +5,9 @@
 
 #include <cstdint>
 
-#include "processor/Cpuid.h"
 #include "base/FixedList.h"
 #include "base/FixedText.h"
+#include "processor/Cpuid.h"
 
 namespace sim {
 

@@ -4,8 +4,8 @@
 
 #include <cstring>
 
-#include "tray/TrayArea.h"
 #include "base/FixedList.h"
+#include "tray/TrayArea.h"
 
 namespace tray {
 

@@ -3,8 +3,8 @@
 
 #include <windows.h>
 
-#include "ui/AppName.h"
 #include "base/FixedText.h"
+#include "ui/AppName.h"
 
 namespace ui {
 

@@ -1,11 +1,11 @@
 #include "ui/DataExchange.h"
 
+#include "base/FormatText.h"
+#include "base/ParseUnsigned.h"
 #include "resource.h"
 #include "ui/App.h"
 #include "ui/CheckValue.h"
 #include "ui/Dialog.h"
-#include "base/FormatText.h"
-#include "base/ParseUnsigned.h"
 
 namespace ui {
 

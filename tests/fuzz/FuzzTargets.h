@@ -12,8 +12,8 @@
 #include "FuzzBytes.h"
 #include "FuzzSetupTarget.h"
 #include "app/Settings.h"
-#include "monitor/ChartModel.h"
 #include "base/ParseUnsigned.h"
+#include "monitor/ChartModel.h"
 
 namespace fuzz {
 

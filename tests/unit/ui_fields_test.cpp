@@ -1,6 +1,6 @@
-#include "ui/CheckValue.h"
 #include "base/FormatText.h"
 #include "base/ParseUnsigned.h"
+#include "ui/CheckValue.h"
 
 #include <gtest/gtest.h>
 

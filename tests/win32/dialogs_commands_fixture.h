@@ -16,11 +16,11 @@
 #include "resources/resource.h"
 #include "sim/SimDriverPort.h"
 #include "sim/SimProcessor.h"
+#include "support/TestSupport.h"
 #include "tray/SystemTray.h"
 #include "ui/App.h"
 #include "ui/Dialog.h"
 #include "ui/StartUp.h"
-#include "support/TestSupport.h"
 
 namespace dialogs_commands_test {
 

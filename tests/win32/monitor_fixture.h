@@ -18,11 +18,11 @@
 #include "resources/resource.h"
 #include "sim/SimDriverPort.h"
 #include "sim/SimProcessor.h"
+#include "support/TestSupport.h"
 #include "tray/HideToTray.h"
 #include "tray/SystemTray.h"
 #include "ui/App.h"
 #include "ui/StartUp.h"
-#include "support/TestSupport.h"
 
 namespace monitor_test {
 
