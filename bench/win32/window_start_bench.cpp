@@ -1,4 +1,4 @@
-// bench_setup [runs]: the monitor window's whole set-up (CreateDialog to the end of
+// bench_window_start [runs]: the monitor window's whole set-up (CreateDialog to the end of
 // WM_INITDIALOG) on the simulated processor with the real Sleep, for the sweep profile (no step
 // registers) against its floor, and for the default step-register profile for comparison.
 //
@@ -97,7 +97,7 @@ int main(int argc, char** argv) {
     SetUpRun standard = TimeSetUp(sim::Profile::Default);
     double writeMs = TimeSweepWrites();
     if (run.ms < 0 || standard.ms < 0) {
-      std::fprintf(stderr, "bench_setup: set-up failed\n");
+      std::fprintf(stderr, "bench_window_start: set-up failed\n");
       return 1;
     }
     steps = run.steps;
