@@ -78,15 +78,16 @@ std::vector<char> ReadWhole(const std::string& path) {
   return bytes;
 }
 
-// Copies when the installed file differs; returns whether it did.
-bool Install(const std::string& from, const std::string& to) {
+bool Differs(const std::string& from, const std::string& to) {
   std::vector<char> want = ReadWhole(from);
   if (want.empty()) Fail(("cannot read " + from).c_str(), ::GetLastError());
-  if (ReadWhole(to) == want) return false;
+  return ReadWhole(to) != want;
+}
+
+void Copy(const std::string& from, const std::string& to) {
   if (!::CopyFileA(from.c_str(), to.c_str(), FALSE)) {
     Fail(("cannot copy to " + to).c_str(), ::GetLastError());
   }
-  return true;
 }
 
 HANDLE OpenDevice() {
@@ -104,12 +105,13 @@ HANDLE StartDriver() {
   std::string drivers = std::string(windows) + "\\system32\\drivers";
   ::CreateDirectoryA(drivers.c_str(), nullptr);
   std::string sys = drivers + "\\i2cdev.sys";
-  bool changed = Install(HereFile("i2cdev.sys"), sys);
+  const bool changed = Differs(HereFile("i2cdev.sys"), sys);
 #ifndef _WIN64
   // Wine's 98 mode loads the VxD from the system folder.
   char system[MAX_PATH] = {};
   ::GetSystemDirectoryA(system, sizeof system);
-  Install(HereFile("stpvxd.vxd"), std::string(system) + "\\stpvxd.vxd");
+  std::string vxd = std::string(system) + "\\stpvxd.vxd";
+  if (Differs(HereFile("stpvxd.vxd"), vxd)) Copy(HereFile("stpvxd.vxd"), vxd);
 #endif
   if (device != INVALID_HANDLE_VALUE && !changed) return device;
 
@@ -123,7 +125,7 @@ HANDLE StartDriver() {
   }
   if (service == nullptr) Fail("cannot create the I2CDev service", ::GetLastError());
   if (device != INVALID_HANDLE_VALUE) {
-    // A new build of the driver: the loaded one goes first.
+    // A new build of the driver: the loaded one goes first, as its file is in use.
     ::CloseHandle(device);
     SERVICE_STATUS status;
     ::ControlService(service, SERVICE_CONTROL_STOP, &status);
@@ -133,6 +135,7 @@ HANDLE StartDriver() {
       ::Sleep(100);
     }
   }
+  if (changed) Copy(HereFile("i2cdev.sys"), sys);
   // Right after its creation the service database may still be locked, or the service unknown.
   DWORD error = 0;
   for (int i = 0; i < 40; ++i) {
