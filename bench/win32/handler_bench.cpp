@@ -21,6 +21,7 @@
 #include "BenchStats.h"
 #include "ProcessObjects.h"
 #include "app/Settings.h"
+#include "app/SystemShell.h"
 #include "monitor/MonitorDialog.h"
 #include "processor/Win32Platform.h"
 #include "sim/SimDriverPort.h"
@@ -219,7 +220,8 @@ int main(int argc, char** argv) {
   VaryingLoadCpuid cpuid(processor);
   sim::SimDriverPort port(processor);
   sim::SimPci pci(processor);
-  monitor::ProcessorPlatform platform = {&cpuid, &port, &pci, nullptr, &ReadWindowsVersion};
+  monitor::Platform platform = {
+      &cpuid, &port, &pci, nullptr, ReadWindowsVersion(), app::SystemShell()};
 
   support::MemoryStore store;
   app::AppSettings settings = support::DefaultSettings(0);

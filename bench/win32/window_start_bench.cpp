@@ -15,6 +15,7 @@
 
 #include "BenchStats.h"
 #include "app/Settings.h"
+#include "app/SystemShell.h"
 #include "monitor/MonitorDialog.h"
 #include "processor/MsrRequest.h"
 #include "processor/Win32Platform.h"
@@ -47,7 +48,8 @@ SetUpRun TimeSetUp(sim::Profile profile) {
   sim::SimProcessor processor(profile);
   sim::SimDriverPort port(processor);
   sim::SimPci pci(processor);
-  monitor::ProcessorPlatform platform = {&processor, &port, &pci, &TimedSleep, &ReadWindowsVersion};
+  monitor::Platform platform = {&processor,        &port, &pci, &TimedSleep, ReadWindowsVersion(),
+                                app::SystemShell()};
   support::MemoryStore store;
   app::AppSettings settings = support::DefaultSettings(0);
   g_sleeps = 0;

@@ -3,6 +3,7 @@
 
 #include "app/HostLoadReader.h"
 #include "app/MonitorApp.h"
+#include "app/SystemShell.h"
 #include "base/FormatText.h"
 #include "processor/Win32Platform.h"
 #include "sim/SimDriverPort.h"
@@ -84,11 +85,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   sim::SimDriverPort simPort(processor);
   // The VxD exists only on the 9x family and the NT driver only on NT: set-up must pick the path
   // of the system it runs on.
-  simPort.InstallOnly(ReadWindowsVersion().platformId < VER_PLATFORM_WIN32_NT ? DevicePath9x
-                                                                              : DevicePathNt);
+  const VersionFields windows = ReadWindowsVersion();
+  simPort.InstallOnly(windows.platformId < VER_PLATFORM_WIN32_NT ? DevicePath9x : DevicePathNt);
   ReportingPort driverPort(simPort);
   sim::SimPci pci(processor);
-  monitor::ProcessorPlatform platform = {&cpuid, &driverPort, &pci, &SleepMilliseconds,
-                                         &ReadWindowsVersion};
+  monitor::Platform platform = {&cpuid,  &driverPort,       &pci, &SleepMilliseconds,
+                                windows, app::SystemShell()};
   return app::RunProgram(platform);
 }

@@ -13,11 +13,11 @@ namespace app {
 const char* const kInstanceMutexName = "{7C1E93A0-2B64-4A1F-9F3C-00105A6E4D21}";
 const char* const kCompanyKey = product::kCompanyKey;
 
-int MonitorApp::Run(const monitor::ProcessorPlatform& platform, app::SettingsStore& store) {
+int MonitorApp::Run(const monitor::Platform& platform, app::SettingsStore& store) {
   instanceMutex = ::CreateMutexA(nullptr, FALSE, kInstanceMutexName);
   int exitCode = 0;
   if (::GetLastError() == ERROR_ALREADY_EXISTS) {
-    ui::AppMessageBox(IDS_ALREADY_RUNNING, MB_OK);
+    ui::AppMessageBox(&platform.shell, IDS_ALREADY_RUNNING, MB_OK);
   } else {
     app::LoadSettings(store, *this);
     monitor::MonitorDialog window(*this, store, platform);
@@ -30,7 +30,7 @@ int MonitorApp::Run(const monitor::ProcessorPlatform& platform, app::SettingsSto
   return exitCode;
 }
 
-int RunProgram(const monitor::ProcessorPlatform& platform) {
+int RunProgram(const monitor::Platform& platform) {
   ui::StartUp();
   RegistryStore store(kCompanyKey, ui::AppName().c_str());
   MonitorApp application;

@@ -5,7 +5,7 @@
 #include <windows.h>
 
 #include "app/Settings.h"
-#include "monitor/ProcessorPlatform.h"
+#include "monitor/Platform.h"
 
 namespace app {
 
@@ -15,13 +15,13 @@ extern const char* const kCompanyKey;
 class MonitorApp : public app::AppSettings {
  public:
   // Start-up, the modal run and the exit routine; returns the process exit status.
-  int Run(const monitor::ProcessorPlatform& platform, app::SettingsStore& store);
+  int Run(const monitor::Platform& platform, app::SettingsStore& store);
 
   HANDLE instanceMutex = nullptr;
 };
 
 // The whole program on the given processor, with settings in the registry under the
 // application's name.
-int RunProgram(const monitor::ProcessorPlatform& platform);
+int RunProgram(const monitor::Platform& platform);
 
 }  // namespace app

@@ -2,4 +2,5 @@
 
 #include "resources/resource.h"
 
-AboutDialog::AboutDialog(HWND owner) : ui::Dialog(IDD_ABOUTBOX, owner) {}
+AboutDialog::AboutDialog(HWND owner, const ui::Shell* shell)
+    : ui::Dialog(IDD_ABOUTBOX, owner, shell) {}

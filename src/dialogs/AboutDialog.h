@@ -6,5 +6,5 @@
 class AboutDialog : public ui::Dialog {
  public:
   // Without an owner the box is owned by the main window when it runs.
-  explicit AboutDialog(HWND owner = nullptr);
+  explicit AboutDialog(HWND owner = nullptr, const ui::Shell* shell = nullptr);
 };

@@ -33,8 +33,9 @@ const ui::MessageEntry<CpuInfoDialog> CpuInfoDialog::kMessages[] = {
     {WM_COMMAND, IDC_CPUINFO_OK, BN_CLICKED, &CpuInfoDialog::OkCommand},
 };
 
-CpuInfoDialog::CpuInfoDialog(const StepTable& steps, const ProcessorInfo& texts, HWND owner)
-    : ui::Dialog(IDD_CPUINFO, owner), info(texts), steps_(steps) {}
+CpuInfoDialog::CpuInfoDialog(const StepTable& steps, const ProcessorInfo& texts, HWND owner,
+                             const ui::Shell* shell)
+    : ui::Dialog(IDD_CPUINFO, owner, shell), info(texts), steps_(steps) {}
 
 INT_PTR CpuInfoDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
   INT_PTR result = ui::RouteMessage(*this, kMessages, message, wParam, lParam, handled);
@@ -65,7 +66,7 @@ BOOL CpuInfoDialog::OnInitDialog() {
 
 void CpuInfoDialog::InsertColumns() {
   for (int k = 0; k < kColumnCount; ++k) {
-    LongText heading = ui::LoadText(kColumns[k].heading);
+    LongText heading = LoadText(kColumns[k].heading);
     LVCOLUMNA column = {};
     column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
     column.fmt = kColumns[k].format;

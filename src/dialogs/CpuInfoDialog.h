@@ -18,7 +18,7 @@ class CpuInfoDialog : public ui::Dialog {
   // Without an owner the dialog is owned by the main window when it runs. The table is only
   // read, and only while the dialog runs.
   explicit CpuInfoDialog(const StepTable& steps, const ProcessorInfo& texts = ProcessorInfo(),
-                         HWND owner = nullptr);
+                         HWND owner = nullptr, const ui::Shell* shell = nullptr);
   ui::Window stepList;
   // The identification texts as shown; serialNumber holds the word for a disabled number.
   ProcessorInfo info;

@@ -14,8 +14,9 @@ const ui::MessageEntry<ManualSelectionDialog> ManualSelectionDialog::kMessages[]
     {WM_COMMAND, IDC_MAX_COMBO, CBN_SELCHANGE, &ManualSelectionDialog::OnMaxLimitChanged},
 };
 
-ManualSelectionDialog::ManualSelectionDialog(const StepTable& steps, HWND owner)
-    : ui::Dialog(IDD_MANUALSELECTION, owner),
+ManualSelectionDialog::ManualSelectionDialog(const StepTable& steps, HWND owner,
+                                             const ui::Shell* shell)
+    : ui::Dialog(IDD_MANUALSELECTION, owner, shell),
       minIndex(steps.minStep),
       maxIndex(steps.maxStep),
       steps_(steps) {}

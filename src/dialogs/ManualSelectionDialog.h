@@ -18,7 +18,8 @@ class ManualSelectionDialog : public ui::Dialog {
  public:
   // Without an owner the dialog is owned by the main window when it runs. The table gives the
   // lists and the starting limits (maxStep, minStep); it is only read.
-  explicit ManualSelectionDialog(const StepTable& steps, HWND owner = nullptr);
+  explicit ManualSelectionDialog(const StepTable& steps, HWND owner = nullptr,
+                                 const ui::Shell* shell = nullptr);
   ui::Window maxCombo;
   ui::Window minCombo;
   int32_t minIndex = -1;

@@ -15,10 +15,12 @@ const ui::MessageEntry<PropertiesDialog> PropertiesDialog::kMessages[] = {
     {WM_COMMAND, IDC_PROPERTIES_CANCEL, BN_CLICKED, &PropertiesDialog::CancelCommand},
 };
 
-PropertiesDialog::PropertiesDialog(HWND owner) : ui::Dialog(IDD_PROPERTIES, owner) {}
+PropertiesDialog::PropertiesDialog(HWND owner, const ui::Shell* shell)
+    : ui::Dialog(IDD_PROPERTIES, owner, shell) {}
 
-PropertiesDialog::PropertiesDialog(const app::AppSettings& settings, HWND owner)
-    : ui::Dialog(IDD_PROPERTIES, owner),
+PropertiesDialog::PropertiesDialog(const app::AppSettings& settings, HWND owner,
+                                   const ui::Shell* shell)
+    : ui::Dialog(IDD_PROPERTIES, owner, shell),
       AlwaysOnTop(settings.AlwaysOnTop),
       AboutBox(settings.AboutBox),
       Timer(static_cast<uint32_t>(settings.Timer)),

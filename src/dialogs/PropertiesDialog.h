@@ -22,8 +22,9 @@ class PropertiesDialog : public ui::Dialog {
   static constexpr UINT kAccelIncrement = 10;
 
   // Without an owner the dialog is owned by the main window when it runs.
-  explicit PropertiesDialog(HWND owner = nullptr);
-  explicit PropertiesDialog(const app::AppSettings& settings, HWND owner = nullptr);
+  explicit PropertiesDialog(HWND owner = nullptr, const ui::Shell* shell = nullptr);
+  explicit PropertiesDialog(const app::AppSettings& settings, HWND owner = nullptr,
+                            const ui::Shell* shell = nullptr);
 
   // The six values back into the settings ("Advanced" is not the dialog's).
   void SaveTo(app::AppSettings& settings) const;

@@ -16,9 +16,9 @@ namespace monitor {
 
 INT_PTR MonitorDialog::OnCpuInformation(WPARAM, LPARAM) {
   RunFromTray(ID_CPU_INFORMATION, [this] {
-    dialogs::CpuInfoDialog dialog(steps, processorInfo, Hwnd());
-    dialog.policy = ui::LoadText(performancePolicy ? IDS_PERFORMANCE : IDS_ECONOMY);
-    if (processorInfo.serialDisabled) dialog.info.serialNumber = ui::LoadText(IDS_SERIAL_DISABLED);
+    dialogs::CpuInfoDialog dialog(steps, processorInfo, Hwnd(), &platform_.shell);
+    dialog.policy = LoadText(performancePolicy ? IDS_PERFORMANCE : IDS_ECONOMY);
+    if (processorInfo.serialDisabled) dialog.info.serialNumber = LoadText(IDS_SERIAL_DISABLED);
     dialog.DoModal();
   });
   return TRUE;
@@ -26,7 +26,7 @@ INT_PTR MonitorDialog::OnCpuInformation(WPARAM, LPARAM) {
 
 INT_PTR MonitorDialog::OnProperties(WPARAM, LPARAM) {
   RunFromTray(ID_PROPERTIES, [this] {
-    dialogs::PropertiesDialog dialog(*app, Hwnd());
+    dialogs::PropertiesDialog dialog(*app, Hwnd(), &platform_.shell);
     if (dialog.DoModal() != IDOK) return;
     dialog.SaveTo(*app);
     ::KillTimer(Hwnd(), SampleTimer);
@@ -42,7 +42,7 @@ INT_PTR MonitorDialog::OnProperties(WPARAM, LPARAM) {
 
 INT_PTR MonitorDialog::OnManualSelection(WPARAM, LPARAM) {
   RunFromTray(ID_MANUAL_SELECTION, [this] {
-    dialogs::ManualSelectionDialog dialog(steps, Hwnd());
+    dialogs::ManualSelectionDialog dialog(steps, Hwnd(), &platform_.shell);
     uint32_t low = 0;
     uint32_t high = 0;
     // An index outside the table (none chosen, or no table at all) has no level to write; the
@@ -53,12 +53,14 @@ INT_PTR MonitorDialog::OnManualSelection(WPARAM, LPARAM) {
     }
     // Only informs: the window is written after either answer.
     if (processor.osKind == OsKind::WindowsXp) {
-      ui::ShowMessageBox(Hwnd(), IDS_XP_NOTICE, IDS_XP_NOTICE_CAPTION, MB_OKCANCEL);
+      ui::ShowMessageBox(&platform_.shell, Hwnd(), IDS_XP_NOTICE, IDS_XP_NOTICE_CAPTION,
+                         MB_OKCANCEL);
     }
     steps.maxStep = dialog.maxIndex;
     steps.minStep = dialog.minIndex;
     if (!driver.WriteRegister(MsrScalingWindow, low, high)) {
-      ui::ShowMessageBox(Hwnd(), IDS_REQUEST_REFUSED, IDS_REQUEST_REFUSED_CAPTION, MB_OK);
+      ui::ShowMessageBox(&platform_.shell, Hwnd(), IDS_REQUEST_REFUSED, IDS_REQUEST_REFUSED_CAPTION,
+                         MB_OK);
     }
   });
   return TRUE;

@@ -63,13 +63,14 @@ const ui::MessageEntry<MonitorDialog> MonitorDialog::kMessages[] = {
 };
 
 MonitorDialog::MonitorDialog(app::AppSettings& settings, app::SettingsStore& store,
-                             const ProcessorPlatform& platform, HWND parent)
-    : ui::Dialog(IDD_MONITOR, parent),
+                             const Platform& platform, HWND parent)
+    : ui::Dialog(IDD_MONITOR, parent, &platform_.shell),
+      platform_(platform),
       app(&settings),
+      tray(platform_.shell, platform_.windows),
       driver(*platform.driverPort),
       icon(::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_APPLICATION_ICON))),
-      store_(&store),
-      platform_(platform) {}
+      store_(&store) {}
 
 MonitorDialog::~MonitorDialog() {
   chart.Detach();
@@ -97,7 +98,7 @@ BOOL MonitorDialog::OnInitDialog() {
   ui::SetMainWindow(window);
   ::SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
 
-  tray.CreateTrayIcon(nullptr, tray::TrayNotifyMessage, ui::LoadText(IDS_TOOLTIP).c_str(), icon,
+  tray.CreateTrayIcon(nullptr, tray::TrayNotifyMessage, LoadText(IDS_TOOLTIP).c_str(), icon,
                       IDR_TRAY_MENU, FALSE, nullptr, nullptr, 0, kBalloonTimeoutSeconds);
   tray.SetDefaultMenuItem(0, TRUE);
   tray.SetCommandWindow(window);
@@ -111,12 +112,12 @@ BOOL MonitorDialog::OnInitDialog() {
   if (visible) {
     tray.SetMenuItemTextFromResource(0, IDS_HIDE_MONITOR);
   } else {
-    tray::HideWindowToTray(window);
+    tray::HideWindowToTray(platform_.shell, window);
     tray.SetMenuItemTextFromResource(0, IDS_SHOW_MONITOR);
   }
   PlaceOnTop();
   if (app->AboutBox != 0) {
-    AboutDialog about;
+    AboutDialog about(nullptr, &platform_.shell);
     about.DoModal();
   }
 
@@ -136,7 +137,7 @@ BOOL MonitorDialog::OnInitDialog() {
 }
 
 bool MonitorDialog::SetUpProcessor() {
-  DriverPath path = ChooseDriverPath(platform_.readVersion(), processor);
+  DriverPath path = ChooseDriverPath(platform_.windows, processor);
   SetupOutcome outcome = IdentifyProcessor(*platform_.cpuid, processorInfo, processor);
   if (!outcome.IsOk()) return Fail(outcome);
   outcome = OpenDriver(driver, path);
@@ -159,19 +160,19 @@ BoxText SetupFailureText(const SetupOutcome& outcome) {
   using Kind = SetupOutcome::Kind;
   switch (outcome.kind) {
     case Kind::WrongVendor:
-      return {ui::LoadText(IDS_WRONG_VENDOR), ui::LoadText(IDS_WRONG_VENDOR_CAPTION)};
+      return {LoadText(IDS_WRONG_VENDOR), LoadText(IDS_WRONG_VENDOR_CAPTION)};
     case Kind::VaristepAbsent:
-      return {ui::LoadText(IDS_VARISTEP_ABSENT), ui::LoadText(IDS_VARISTEP_ABSENT_CAPTION)};
+      return {LoadText(IDS_VARISTEP_ABSENT), LoadText(IDS_VARISTEP_ABSENT_CAPTION)};
     case Kind::OpenNotSupported:
-      return {ui::LoadText(IDS_OPEN_NOT_SUPPORTED), ""};
+      return {LoadText(IDS_OPEN_NOT_SUPPORTED), ""};
     case Kind::OpenFailed: {
       char text[128];
-      FormatLoadedText(text, sizeof text, ui::LoadText(IDS_OPEN_FAILED).c_str(),
+      FormatLoadedText(text, sizeof text, LoadText(IDS_OPEN_FAILED).c_str(),
                        static_cast<unsigned long>(outcome.openError));
       return {text, ""};
     }
     case Kind::RequestRefused:
-      return {ui::LoadText(IDS_REQUEST_REFUSED), ui::LoadText(IDS_REQUEST_REFUSED_CAPTION)};
+      return {LoadText(IDS_REQUEST_REFUSED), LoadText(IDS_REQUEST_REFUSED_CAPTION)};
     case Kind::Ok:
       break;
   }
@@ -191,9 +192,9 @@ bool MonitorDialog::Fail(const SetupOutcome& outcome) {
   }
   const BoxText box = SetupFailureText(outcome);
   if (box.caption.empty()) {
-    ui::AppMessageBox(box.text.c_str(), MB_OK);
+    ui::AppMessageBox(&platform_.shell, box.text.c_str(), MB_OK);
   } else {
-    ui::ShowMessageBox(Hwnd(), box.text.c_str(), box.caption.c_str(), MB_OK);
+    ui::ShowMessageBox(&platform_.shell, Hwnd(), box.text.c_str(), box.caption.c_str(), MB_OK);
   }
   if (outcome.endsProcess) EndDialog(kSetupFailedResult);
   return false;
@@ -251,7 +252,8 @@ void MonitorDialog::ShowLimitFailure() {
   // Ticks that fail while the box is open are dropped rather than stacking boxes.
   if (limitBoxOpen_) return;
   limitBoxOpen_ = true;
-  ui::ShowMessageBox(Hwnd(), IDS_REQUEST_REFUSED, IDS_REQUEST_REFUSED_CAPTION, MB_OK);
+  ui::ShowMessageBox(&platform_.shell, Hwnd(), IDS_REQUEST_REFUSED, IDS_REQUEST_REFUSED_CAPTION,
+                     MB_OK);
   limitBoxOpen_ = false;
 }
 

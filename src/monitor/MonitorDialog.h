@@ -7,7 +7,7 @@
 #include "app/Settings.h"
 #include "monitor/ChartModel.h"
 #include "monitor/ChartPainter.h"
-#include "monitor/ProcessorPlatform.h"
+#include "monitor/Platform.h"
 #include "processor/DriverLink.h"
 #include "processor/ProcessorInfo.h"
 #include "processor/ProcessorState.h"
@@ -25,12 +25,6 @@ constexpr UINT kAlwaysOnTopFlags = SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE;
 // Posted to itself: re-applies the hide after something showed the window while in the tray.
 constexpr UINT kStayHiddenMessage = WM_APP + 1;
 
-// The road to the shell's document opener for Help, chosen once at start-up; tests put a
-// recorder here. nullptr restores ShellExecuteA.
-using ShellOpenFn = HINSTANCE (*)(HWND owner, const char* verb, const char* file,
-                                  const char* parameters, const char* directory, int show);
-void SetShellOpen(ShellOpenFn open);
-
 // The words of a set-up failure's box, from the string table.
 struct BoxText {
   LongText text;
@@ -41,9 +35,12 @@ struct BoxText {
 BoxText SetupFailureText(const SetupOutcome& outcome);
 
 class MonitorDialog : public ui::Dialog {
+  // First of the members: the tray and the dialogs keep a pointer to its shell table.
+  Platform platform_;
+
  public:
-  MonitorDialog(app::AppSettings& settings, app::SettingsStore& store,
-                const ProcessorPlatform& platform, HWND parent = nullptr);
+  MonitorDialog(app::AppSettings& settings, app::SettingsStore& store, const Platform& platform,
+                HWND parent = nullptr);
   ~MonitorDialog() override;
 
   // State shared with the tray, the dialogs and the tests.
@@ -122,7 +119,6 @@ class MonitorDialog : public ui::Dialog {
   static const ui::MessageEntry<MonitorDialog> kMessages[];
 
   app::SettingsStore* store_;
-  ProcessorPlatform platform_;
   UINT exitCode_ = 0;
   bool limitBoxOpen_ = false;
   bool policyBoxOpen_ = false;

@@ -2,8 +2,6 @@
 // tray and showing again, About, Help, the policy, power events and the end of the session.
 #include "monitor/MonitorDialog.h"
 
-#include <shellapi.h>
-
 #include "dialogs/AboutDialog.h"
 #include "resource.h"
 #include "resources/Product.h"
@@ -11,21 +9,6 @@
 #include "ui/App.h"
 
 namespace monitor {
-
-namespace {
-
-HINSTANCE RealShellOpen(HWND owner, const char* verb, const char* file, const char* parameters,
-                        const char* directory, int show) {
-  return ::ShellExecuteA(owner, verb, file, parameters, directory, show);
-}
-
-ShellOpenFn g_shellOpen = &RealShellOpen;
-
-}  // namespace
-
-void SetShellOpen(ShellOpenFn open) {
-  g_shellOpen = open != nullptr ? open : &RealShellOpen;
-}
 
 INT_PTR MonitorDialog::OnClose(WPARAM, LPARAM) {
   Hide();
@@ -80,18 +63,18 @@ INT_PTR MonitorDialog::OnShowWindow(WPARAM shown, LPARAM) {
 }
 
 INT_PTR MonitorDialog::OnStayHidden(WPARAM, LPARAM) {
-  if (!visible) tray::HideWindowToTray(Hwnd());
+  if (!visible) tray::HideWindowToTray(platform_.shell, Hwnd());
   return TRUE;
 }
 
 void MonitorDialog::Hide() {
-  tray::HideWindowToTray(Hwnd());
+  tray::HideWindowToTray(platform_.shell, Hwnd());
   tray.SetMenuItemTextFromResource(0, IDS_SHOW_MONITOR);
   visible = FALSE;
 }
 
 void MonitorDialog::Show() {
-  tray::ShowWindowFromTray(Hwnd());
+  tray::ShowWindowFromTray(platform_.shell, Hwnd());
   tray.SetMenuItemTextFromResource(0, IDS_HIDE_MONITOR);
   visible = TRUE;
 }
@@ -106,8 +89,8 @@ INT_PTR MonitorDialog::OnShowHide(WPARAM, LPARAM) {
 }
 
 INT_PTR MonitorDialog::OnAbout(WPARAM, LPARAM) {
-  RunFromTray(ID_ABOUT, [] {
-    AboutDialog about;
+  RunFromTray(ID_ABOUT, [this] {
+    AboutDialog about(nullptr, &platform_.shell);
     about.DoModal();
   });
   return TRUE;
@@ -116,7 +99,7 @@ INT_PTR MonitorDialog::OnAbout(WPARAM, LPARAM) {
 INT_PTR MonitorDialog::OnHelp(WPARAM, LPARAM) {
   // No path: the shell looks the page up in the current directory, the program's folder when
   // started from there. Whatever the shell answers, nothing is reported.
-  g_shellOpen(nullptr, "open", product::kHelpFile, nullptr, nullptr, SW_SHOWNORMAL);
+  platform_.shell.execute(nullptr, "open", product::kHelpFile, nullptr, nullptr, SW_SHOWNORMAL);
   return TRUE;
 }
 
@@ -139,7 +122,7 @@ INT_PTR MonitorDialog::OnPolicy(WPARAM command, LPARAM) {
     // written, but one refusal box at a time is enough.
     if (policyBoxOpen_) return TRUE;
     policyBoxOpen_ = true;
-    ui::AppMessageBox(IDS_REQUEST_REFUSED, MB_OK);
+    ui::AppMessageBox(&platform_.shell, IDS_REQUEST_REFUSED, MB_OK);
     policyBoxOpen_ = false;
   }
   return TRUE;

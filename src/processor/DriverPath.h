@@ -4,14 +4,12 @@
 
 #include <cstdint>
 
+#include "base/WindowsVersion.h"
+
 struct ProcessorState;
 
 // The Windows family and version class, decided once from the version fields.
 enum class OsKind : int { Windows9x = 0, OtherNt = 1, Windows2000 = 2, WindowsXp = 3 };
-
-struct VersionFields {
-  uint32_t platformId, major, minor;
-};
 
 struct DriverPath {
   const char* path;

@@ -4,11 +4,11 @@
 
 #include "base/FormatText.h"
 #include "resources/Product.h"
+#include "resources/StringTable.h"
 #include "setup/Places.h"
 #include "setup/SetupResource.h"
 #include "setup/SetupVersion.h"
 #include "setup/SystemDlls.h"
-#include "ui/App.h"
 
 namespace setup {
 
@@ -231,7 +231,7 @@ bool Install(const char* folder, bool startAtLogOn, Progress& progress) {
   // Closing, the files, the entry, the shortcuts, the log-on shortcut.
   const int total = 1 + files + 1 + CountOf(kMenuShortcuts) + 1;
   int done = 0;
-  progress.Step(ui::LoadText(IDS_CLOSING).c_str(), done, total);
+  progress.Step(LoadText(IDS_CLOSING).c_str(), done, total);
   CloseRunningCopies();
   ++done;
 
@@ -276,17 +276,17 @@ bool Install(const char* folder, bool startAtLogOn, Progress& progress) {
     while (!Swap(path.c_str())) {
       // Checked just before, so rare: say exactly what is left.
       LineText text;
-      FormatLoadedText(text.data(), LineText::Capacity() + 1, ui::LoadText(IDS_SWAP_FAILED).c_str(),
+      FormatLoadedText(text.data(), LineText::Capacity() + 1, LoadText(IDS_SWAP_FAILED).c_str(),
                        replaced, files, path.c_str());
       if (!progress.Retry(text.c_str())) {
         DeleteFreshCopies(folder);
         return false;
       }
     }
-    Report(progress, ui::LoadText(IDS_INSTALLED).c_str(), path.c_str(), ++done, total);
+    Report(progress, LoadText(IDS_INSTALLED).c_str(), path.c_str(), ++done, total);
     ++replaced;
   }
-  progress.Step(ui::LoadText(IDS_ENTRY_ADDED).c_str(), ++done, total);
+  progress.Step(LoadText(IDS_ENTRY_ADDED).c_str(), ++done, total);
 
   PathText menus[2];
   const int menuCount = MenuFolders(menus);
@@ -302,7 +302,7 @@ bool Install(const char* folder, bool startAtLogOn, Progress& progress) {
                  [&] { return MakeShortcut(link.c_str(), target.c_str(), folder); })) {
       return false;
     }
-    Report(progress, ui::LoadText(IDS_CREATED_SHORTCUT).c_str(), link.c_str(), ++done, total);
+    Report(progress, LoadText(IDS_CREATED_SHORTCUT).c_str(), link.c_str(), ++done, total);
   }
 
   // The user's own Startup folder: the user sees the shortcut there and can remove it.
@@ -318,10 +318,10 @@ bool Install(const char* folder, bool startAtLogOn, Progress& progress) {
         })) {
       return false;
     }
-    Report(progress, ui::LoadText(IDS_CREATED_SHORTCUT).c_str(), startupLink.c_str(), done, total);
+    Report(progress, LoadText(IDS_CREATED_SHORTCUT).c_str(), startupLink.c_str(), done, total);
   } else if (haveStartup && ::DeleteFileA(startupLink.c_str())) {
     // An earlier install's.
-    Report(progress, ui::LoadText(IDS_DELETED).c_str(), startupLink.c_str(), done, total);
+    Report(progress, LoadText(IDS_DELETED).c_str(), startupLink.c_str(), done, total);
   }
   return true;
 }

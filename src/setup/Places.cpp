@@ -4,9 +4,9 @@
 
 #include "base/FormatText.h"
 #include "resources/Product.h"
+#include "resources/StringTable.h"
 #include "setup/SetupResource.h"
 #include "setup/SystemDlls.h"
-#include "ui/App.h"
 
 namespace setup {
 
@@ -112,8 +112,7 @@ void Report(Progress& progress, const char* verb, const char* what, int done, in
 
 LineText TextWithPath(UINT text, const char* path) {
   LineText line;
-  FormatText(line.data(), LineText::Capacity() + 1, "%s\r\n\r\n%s", ui::LoadText(text).c_str(),
-             path);
+  FormatText(line.data(), LineText::Capacity() + 1, "%s\r\n\r\n%s", LoadText(text).c_str(), path);
   return line;
 }
 

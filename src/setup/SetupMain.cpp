@@ -29,19 +29,19 @@ class SilentProgress : public setup::Progress {
 };
 
 LongText Caption() {
-  return ui::LoadText(kUninstaller ? IDS_UNINSTALL_CAPTION : IDS_INSTALL_CAPTION);
+  return LoadText(kUninstaller ? IDS_UNINSTALL_CAPTION : IDS_INSTALL_CAPTION);
 }
 
 void Tell(UINT text, UINT icon) {
-  ui::ShowMessageBox(nullptr, ui::LoadText(text).c_str(), Caption().c_str(), MB_OK | icon);
+  ui::SystemMessageBox(nullptr, LoadText(text).c_str(), Caption().c_str(), MB_OK | icon);
 }
 
 // A silent run waits its turn; the wizard says what it waits for.
 bool TakeTurn(setup::SetupLock& lock, bool silent) {
   if (silent) return lock.Take(true);
   while (!lock.Take(false)) {
-    if (ui::ShowMessageBox(nullptr, ui::LoadText(IDS_BUSY).c_str(), Caption().c_str(),
-                           MB_RETRYCANCEL | MB_ICONWARNING) != IDRETRY) {
+    if (ui::SystemMessageBox(nullptr, LoadText(IDS_BUSY).c_str(), Caption().c_str(),
+                             MB_RETRYCANCEL | MB_ICONWARNING) != IDRETRY) {
       return false;
     }
   }
@@ -144,10 +144,10 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   char missing[MAX_PATH] = {};
   if (!setup::LoadSystemDlls(missing)) {
     if (!options.silent) {
-      LongText text = ui::LoadText(IDS_DLL_MISSING);
+      LongText text = LoadText(IDS_DLL_MISSING);
       text += "\r\n\r\n";
       text += missing;
-      ui::ShowMessageBox(nullptr, text.c_str(), Caption().c_str(), MB_OK | MB_ICONERROR);
+      ui::SystemMessageBox(nullptr, text.c_str(), Caption().c_str(), MB_OK | MB_ICONERROR);
     }
     return setup::kFailed;
   }

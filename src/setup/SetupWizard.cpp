@@ -45,7 +45,7 @@ const PageLayout kPages[] = {
 // A text of the table with the version put in.
 LongText PageText(UINT id) {
   LongText text;
-  FormatLoadedText(text.data(), LongText::Capacity() + 1, ui::LoadText(id).c_str(), VS_VERSION);
+  FormatLoadedText(text.data(), LongText::Capacity() + 1, LoadText(id).c_str(), VS_VERSION);
   return text;
 }
 
@@ -97,7 +97,7 @@ BOOL SetupWizard::OnInitDialog() {
   // The installed copy's choice, or on for a first install.
   ::CheckDlgButton(hwnd, IDC_STARTUP, startAtLogOn_ ? BST_CHECKED : BST_UNCHECKED);
   char space[64];
-  FormatLoadedText(space, sizeof space, ui::LoadText(IDS_SPACE_REQUIRED).c_str(),
+  FormatLoadedText(space, sizeof space, LoadText(IDS_SPACE_REQUIRED).c_str(),
                    static_cast<unsigned long>(EstimatedSizeKB(InstalledBytes())));
   SetText(IDC_SPACE, space);
   ShowPage(page_);
@@ -161,8 +161,8 @@ void SetupWizard::OnOK() {
       exitCode_ = kDone;
       if (::IsDlgButtonChecked(hwnd, IDC_RUN_NOW) == BST_CHECKED &&
           !StartProgram(folder_.c_str(), kInstalledFiles[0].name)) {
-        ui::ShowMessageBox(hwnd, ui::LoadText(IDS_CANNOT_START).c_str(), Caption().c_str(),
-                           MB_OK | MB_ICONWARNING);
+        ui::SystemMessageBox(hwnd, LoadText(IDS_CANNOT_START).c_str(), Caption().c_str(),
+                             MB_OK | MB_ICONWARNING);
       }
       EndDialog(IDOK);
       break;
@@ -171,8 +171,8 @@ void SetupWizard::OnOK() {
       const SystemRights rights;
       const RightsProblem problem = CheckRights(rights, folder_.c_str());
       if (problem != RightsProblem::kNone) {
-        ui::ShowMessageBox(hwnd, ui::LoadText(IDS_NO_MACHINE_RIGHTS).c_str(), Caption().c_str(),
-                           MB_OK | MB_ICONERROR);
+        ui::SystemMessageBox(hwnd, LoadText(IDS_NO_MACHINE_RIGHTS).c_str(), Caption().c_str(),
+                             MB_OK | MB_ICONERROR);
         exitCode_ = kFailed;
         EndDialog(IDCANCEL);
         break;
@@ -193,8 +193,8 @@ void SetupWizard::OnCancel() {
     case Page::kWelcome:
     case Page::kComponents:
     case Page::kFolder:
-      if (ui::ShowMessageBox(Hwnd(), ui::LoadText(IDS_QUIT_SETUP).c_str(), Caption().c_str(),
-                             MB_YESNO | MB_ICONWARNING) != IDYES) {
+      if (ui::SystemMessageBox(Hwnd(), LoadText(IDS_QUIT_SETUP).c_str(), Caption().c_str(),
+                               MB_YESNO | MB_ICONWARNING) != IDYES) {
         return;
       }
       exitCode_ = kCancelled;
@@ -225,7 +225,7 @@ INT_PTR SetupWizard::BrowseCommand(WPARAM, LPARAM) {
   BROWSEINFOA browse = {};
   browse.hwndOwner = Hwnd();
   browse.pszDisplayName = name;
-  const LongText title = ui::LoadText(IDS_BROWSE_TITLE);
+  const LongText title = LoadText(IDS_BROWSE_TITLE);
   browse.lpszTitle = title.c_str();
   browse.ulFlags = BIF_RETURNONLYFSDIRS;
   PathText chosen;
@@ -252,10 +252,10 @@ INT_PTR SetupWizard::WorkMessage(WPARAM, LPARAM) {
   outcome_ = Uninstall(folder_.c_str(), waiting_, *this, later_);
   // No is the default: settings are kept unless the user asks.
   if (outcome_ != kFailed &&
-      ui::ShowMessageBox(Hwnd(), ui::LoadText(IDS_REMOVE_SETTINGS).c_str(), Caption().c_str(),
-                         MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES) {
+      ui::SystemMessageBox(Hwnd(), LoadText(IDS_REMOVE_SETTINGS).c_str(), Caption().c_str(),
+                           MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES) {
     RemoveSettings();
-    Step(ui::LoadText(IDS_SETTINGS_REMOVED).c_str(), 1, 1);
+    Step(LoadText(IDS_SETTINGS_REMOVED).c_str(), 1, 1);
   }
   working_ = false;
   if (outcome_ == kFailed) {
@@ -277,8 +277,8 @@ bool SetupWizard::FolderAccepted() {
   const LongText caption = Caption();
   const FolderProblem problem = CheckFolder(typed, folder_);
   if (problem != FolderProblem::kNone) {
-    ui::ShowMessageBox(hwnd, ui::LoadText(static_cast<UINT>(FolderProblemText(problem))).c_str(),
-                       caption.c_str(), MB_OK | MB_ICONWARNING);
+    ui::SystemMessageBox(hwnd, LoadText(static_cast<UINT>(FolderProblemText(problem))).c_str(),
+                         caption.c_str(), MB_OK | MB_ICONWARNING);
     return false;
   }
   const SystemRights rights;
@@ -286,7 +286,7 @@ bool SetupWizard::FolderAccepted() {
   if (noRights != RightsProblem::kNone) {
     const UINT text =
         noRights == RightsProblem::kFolder ? IDS_NO_FOLDER_RIGHTS : IDS_NO_MACHINE_RIGHTS;
-    ui::ShowMessageBox(hwnd, ui::LoadText(text).c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
+    ui::SystemMessageBox(hwnd, LoadText(text).c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
     return false;
   }
   LineText text;
@@ -296,13 +296,13 @@ bool SetupWizard::FolderAccepted() {
       return true;
     case FolderUse::kOtherFiles:
       FormatLoadedText(text.data(), LineText::Capacity() + 1,
-                       ui::LoadText(IDS_FOLDER_NOT_EMPTY).c_str(), folder_.c_str());
-      return ui::ShowMessageBox(hwnd, text.c_str(), caption.c_str(),
-                                MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+                       LoadText(IDS_FOLDER_NOT_EMPTY).c_str(), folder_.c_str());
+      return ui::SystemMessageBox(hwnd, text.c_str(), caption.c_str(),
+                                  MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
     case FolderUse::kOtherProgram:
       FormatLoadedText(text.data(), LineText::Capacity() + 1,
-                       ui::LoadText(IDS_FOLDER_OTHER_PROGRAM).c_str(), folder_.c_str());
-      ui::ShowMessageBox(hwnd, text.c_str(), caption.c_str(), MB_OK | MB_ICONWARNING);
+                       LoadText(IDS_FOLDER_OTHER_PROGRAM).c_str(), folder_.c_str());
+      ui::SystemMessageBox(hwnd, text.c_str(), caption.c_str(), MB_OK | MB_ICONWARNING);
       return false;
   }
   return false;
@@ -343,7 +343,7 @@ void SetupWizard::Step(const char* line, int done, int total) {
 }
 
 bool SetupWizard::Retry(const char* text) {
-  return ui::ShowMessageBox(Hwnd(), text, Caption().c_str(), MB_RETRYCANCEL | MB_ICONERROR) ==
+  return ui::SystemMessageBox(Hwnd(), text, Caption().c_str(), MB_RETRYCANCEL | MB_ICONERROR) ==
          IDRETRY;
 }
 
@@ -352,11 +352,11 @@ void SetupWizard::SetText(int id, const char* text) {
 }
 
 void SetupWizard::SetText(int id, UINT text) {
-  SetText(id, ui::LoadText(text).c_str());
+  SetText(id, LoadText(text).c_str());
 }
 
 LongText SetupWizard::Caption() const {
-  return ui::LoadText(uninstall_ ? IDS_UNINSTALL_CAPTION : IDS_INSTALL_CAPTION);
+  return LoadText(uninstall_ ? IDS_UNINSTALL_CAPTION : IDS_INSTALL_CAPTION);
 }
 
 // Keeps the window painted between steps; its buttons are disabled meanwhile.

@@ -5,9 +5,9 @@
 
 #include "base/FormatText.h"
 #include "resources/Product.h"
+#include "resources/StringTable.h"
 #include "setup/Places.h"
 #include "setup/SetupResource.h"
-#include "ui/App.h"
 
 namespace setup {
 
@@ -23,7 +23,7 @@ struct Removal {
   RemovalTally tally;
 
   void Say(UINT verb, const char* what) {
-    Report(progress, ui::LoadText(verb).c_str(), what, done, total);
+    Report(progress, LoadText(verb).c_str(), what, done, total);
   }
 };
 
@@ -258,7 +258,7 @@ ExitStatus Uninstall(const char* folder, bool waiting, Progress& progress, PathT
   // entry.
   const int total = 1 + 1 + 2 * (CountOf(kMenuShortcuts) + 1) + CountOf(kInstalledFiles) + 1 + 1;
   Removal removal{progress, 0, total, {}};
-  progress.Step(ui::LoadText(IDS_CLOSING).c_str(), removal.done++, total);
+  progress.Step(LoadText(IDS_CLOSING).c_str(), removal.done++, total);
   CloseRunningCopies();
 
   // Only the installed copy's folder: its shortcuts and entry belong to it.
@@ -312,7 +312,7 @@ ExitStatus Uninstall(const char* folder, bool waiting, Progress& progress, PathT
   if (!removal.tally.EntryGoes()) {
     removal.Say(IDS_ENTRY_KEPT, kUninstallKey);
   } else if (::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey) == ERROR_SUCCESS) {
-    progress.Step(ui::LoadText(IDS_ENTRY_REMOVED).c_str(), removal.done, total);
+    progress.Step(LoadText(IDS_ENTRY_REMOVED).c_str(), removal.done, total);
   } else {
     ++removal.tally.left;
     removal.Say(IDS_COULD_NOT_REMOVE, kUninstallKey);

@@ -13,21 +13,6 @@ HiddenOwner HiddenOwnerWindow;
 
 namespace {
 
-int RealMinAnimate() {
-  ANIMATIONINFO animation;
-  std::memset(&animation, 0, sizeof(animation));
-  animation.cbSize = sizeof(animation);
-  if (!::SystemParametersInfoA(SPI_GETANIMATION, sizeof(animation), &animation, 0)) return 0;
-  return animation.iMinAnimate;
-}
-
-BOOL RealAnimateRects(HWND window, int animation, const RECT* from, const RECT* to) {
-  return ::DrawAnimatedRects(window, animation, from, to);
-}
-
-MinAnimateFn g_minAnimate = &RealMinAnimate;
-AnimateRectsFn g_animateRects = &RealAnimateRects;
-
 AreaRect ToArea(const RECT& rect) {
   return {static_cast<int32_t>(rect.left), static_cast<int32_t>(rect.top),
           static_cast<int32_t>(rect.right), static_cast<int32_t>(rect.bottom)};
@@ -50,17 +35,17 @@ BOOL CALLBACK VisitTaskbarWindow(HWND window, LPARAM context) {
 // and the notification area, so the eye can follow where the window went or came from. Taken
 // while the window still sits where it is seen (or will be seen again). A window that is not on
 // the screen, such as one hidden at start-up before it was ever shown, has nothing to fly.
-void AnimateTrayMove(HWND window, bool toTray) {
+void AnimateTrayMove(const ui::Shell& shell, HWND window, bool toTray) {
   if (toTray && !::IsWindowVisible(window)) return;
-  if (g_minAnimate() == 0) return;
+  if (shell.minAnimate() == 0) return;
   RECT windowRect = {0, 0, 0, 0};
   ::GetWindowRect(window, &windowRect);
   RECT trayRect = {0, 0, 0, 0};
   LocateTrayArea(trayRect);
   if (toTray) {
-    g_animateRects(window, IDANI_CAPTION, &windowRect, &trayRect);
+    shell.animateRects(window, IDANI_CAPTION, &windowRect, &trayRect);
   } else {
-    g_animateRects(window, IDANI_CAPTION, &trayRect, &windowRect);
+    shell.animateRects(window, IDANI_CAPTION, &trayRect, &windowRect);
   }
 }
 
@@ -74,12 +59,6 @@ void SetVisibleStyle(HWND window, bool visible) {
 
 }  // namespace
 
-void SetAnimation(MinAnimateFn setting, AnimateRectsFn animate) {
-  g_minAnimate = setting != nullptr ? setting : &RealMinAnimate;
-  g_animateRects = animate != nullptr ? animate : &RealAnimateRects;
-}
-
-static_assert(sizeof(ANIMATIONINFO) == 8, "animation query record");
 #ifdef _WIN64
 static_assert(sizeof(APPBARDATA) == 48, "taskbar query record");
 #else
@@ -114,15 +93,15 @@ LRESULT HiddenOwner::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
   return message == WM_QUERYENDSESSION ? agreed : 0;
 }
 
-void HideWindowToTray(HWND window) {
-  AnimateTrayMove(window, true);
+void HideWindowToTray(const ui::Shell& shell, HWND window) {
+  AnimateTrayMove(shell, window, true);
   // Without an owner window the hide still clears the visible style.
   if (HiddenOwnerWindow.EnsureWindow()) ::SetParent(window, HiddenOwnerWindow.Hwnd());
   SetVisibleStyle(window, false);
 }
 
-BOOL ShowWindowFromTray(HWND window) {
-  AnimateTrayMove(window, false);
+BOOL ShowWindowFromTray(const ui::Shell& shell, HWND window) {
+  AnimateTrayMove(shell, window, false);
   ::SetParent(window, nullptr);
   SetVisibleStyle(window, true);
   ::RedrawWindow(window, nullptr, nullptr,

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "resources/Product.h"
+#include "ui/Shell.h"
 #include "ui/Window.h"
 
 namespace tray {
@@ -26,21 +27,14 @@ class HiddenOwner : public ui::Window {
 // The process-wide owner, constructed empty at start-up.
 extern HiddenOwner HiddenOwnerWindow;
 
-// The road to the system's minimise and restore animation, chosen once at start-up: its setting
-// (iMinAnimate of SPI_GETANIMATION, 0 when off or unknown) and its drawing. Tests put recorders
-// here; nullptr restores SystemParametersInfoA or DrawAnimatedRects.
-using MinAnimateFn = int (*)();
-using AnimateRectsFn = BOOL (*)(HWND window, int animation, const RECT* from, const RECT* to);
-void SetAnimation(MinAnimateFn setting, AnimateRectsFn animate);
-
 // Parks the window under HiddenOwnerWindow and clears its visible style. With the system's
-// animation on, the caption of a window on the screen flies to the notification area first;
-// showing flies it back.
-void HideWindowToTray(HWND window);
+// animation on (the shell table's), the caption of a window on the screen flies to the
+// notification area first; showing flies it back.
+void HideWindowToTray(const ui::Shell& shell, HWND window);
 
 // Makes the window top-level and visible again, repaints it and brings it forward. Returns
 // SetForegroundWindow's result.
-BOOL ShowWindowFromTray(HWND window);
+BOOL ShowWindowFromTray(const ui::Shell& shell, HWND window);
 
 // The notification area's screen rectangle: the taskbar's notification window when there is one,
 // else a guess from the taskbar's edge, else the bottom-right corner of the work area.

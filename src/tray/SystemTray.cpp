@@ -2,7 +2,6 @@
 
 #include <cstddef>
 
-#include "processor/Win32Platform.h"
 #include "ui/App.h"
 #include "ui/StartUp.h"
 
@@ -16,12 +15,6 @@ static_assert(CSystemTray::IconDataSize == 488, "the 32-bit version-2 record");
 
 namespace {
 
-BOOL RealShellNotify(DWORD message, NOTIFYICONDATAA* data) {
-  return ::Shell_NotifyIconA(message, data);
-}
-
-ShellNotifyFn g_shellNotify = &RealShellNotify;
-
 bool IsAnsiLeadByte(unsigned char byte) {
   return ::IsDBCSLeadByte(byte) != FALSE;
 }
@@ -30,15 +23,10 @@ constexpr UINT kNoMenuItem = static_cast<UINT>(-1);
 
 }  // namespace
 
-void CSystemTray::SetShellNotify(ShellNotifyFn notify) {
-  g_shellNotify = notify != nullptr ? notify : &RealShellNotify;
-}
-
-CSystemTray::CSystemTray() {
+CSystemTray::CSystemTray(const ui::Shell& shell, const VersionFields& windows) : shell_(&shell) {
   iconData.cbSize = IconDataSize;
   // A failed query reads as platform 0, an old shell.
-  const VersionFields version = ReadWindowsVersion();
-  extendedShell = IsExtendedShell(version.platformId, version.major) ? TRUE : FALSE;
+  extendedShell = IsExtendedShell(windows.platformId, windows.major) ? TRUE : FALSE;
 }
 
 CSystemTray::~CSystemTray() {
@@ -51,7 +39,7 @@ CSystemTray::~CSystemTray() {
 }
 
 BOOL CSystemTray::CallShell(DWORD message) {
-  return g_shellNotify(message, &iconData) ? TRUE : FALSE;
+  return shell_->notifyIcon(message, &iconData) ? TRUE : FALSE;
 }
 
 BOOL CSystemTray::CreateTrayIcon(HWND parent, UINT callbackMessage, const char* tooltip, HICON icon,
@@ -239,7 +227,7 @@ BOOL CSystemTray::SetMenuItemText(UINT position, const char* text) {
 }
 
 BOOL CSystemTray::SetMenuItemTextFromResource(UINT position, UINT stringId) {
-  return SetMenuItemText(position, ui::LoadText(stringId).c_str());
+  return SetMenuItemText(position, LoadText(stringId).c_str());
 }
 
 BOOL CSystemTray::SetMenuCommandCheck(UINT commandId, BOOL checked) {

@@ -8,17 +8,15 @@
 
 #include <cstddef>
 
+#include "base/WindowsVersion.h"
 #include "tray/TrayState.h"
+#include "ui/Shell.h"
 #include "ui/Window.h"
 
 namespace tray {
 
 // The callback message the monitor window gives its icon.
 constexpr UINT TrayNotifyMessage = WM_APP + 10;
-
-// The single road to the shell's notification area, chosen once at start-up. Tests put a
-// recorder here.
-using ShellNotifyFn = BOOL (*)(DWORD message, NOTIFYICONDATAA* data);
 
 class CSystemTray : public ui::Window {
  public:
@@ -30,10 +28,9 @@ class CSystemTray : public ui::Window {
   // by every shell since Windows 2000, and older shells read only the fields they know.
   static constexpr DWORD IconDataSize = offsetof(NOTIFYICONDATAA, guidItem);
 
-  // nullptr restores the real Shell_NotifyIconA.
-  static void SetShellNotify(ShellNotifyFn notify);
-
-  CSystemTray();
+  // Every call to the notification area goes through the shell table, which must outlive the
+  // tray. The Windows version tells what the shell can do.
+  CSystemTray(const ui::Shell& shell, const VersionFields& windows);
   ~CSystemTray() override;
   CSystemTray(const CSystemTray&) = delete;
   CSystemTray& operator=(const CSystemTray&) = delete;
@@ -85,6 +82,7 @@ class CSystemTray : public ui::Window {
  private:
   BOOL CallShell(DWORD message);
 
+  const ui::Shell* shell_;
   TrayFlags flags_;
   BOOL extendedShell = FALSE;
   NOTIFYICONDATAA iconData = {};

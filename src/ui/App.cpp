@@ -6,7 +6,6 @@ namespace ui {
 
 namespace {
 HWND g_mainWindow = nullptr;
-MessageBoxHook g_messageBoxHook = nullptr;
 
 // The top of the owner chain, where the system records the last active popup. Not GA_ROOT: while
 // the main window is parked in the tray its parent is the hidden owner window, whose last active
@@ -56,36 +55,28 @@ HWND MainWindow() {
   return g_mainWindow;
 }
 
-int AppMessageBox(const char* text, UINT type) {
-  HWND owner = AppBoxOwner();
-  if (g_messageBoxHook != nullptr) return g_messageBoxHook(owner, text, AppName().c_str(), type);
-  return ::MessageBoxA(owner, text, AppName().c_str(), type);
-}
-
-int ShowMessageBox(HWND owner, const char* text, const char* caption, UINT type) {
-  if (g_messageBoxHook != nullptr) return g_messageBoxHook(owner, text, caption, type);
+int SystemMessageBox(HWND owner, const char* text, const char* caption, UINT type) {
   return ::MessageBoxA(owner, text, caption, type);
 }
 
-void SetMessageBoxHook(MessageBoxHook hook) {
-  g_messageBoxHook = hook;
+int ShowMessageBox(const Shell* shell, HWND owner, const char* text, const char* caption,
+                   UINT type) {
+  if (shell != nullptr && shell->messageBox != nullptr) {
+    return shell->messageBox(owner, text, caption, type);
+  }
+  return SystemMessageBox(owner, text, caption, type);
 }
 
-LongText LoadText(UINT id) {
-  // The longest text of the table is under 200 characters.
-  LongText text;
-  int length = ::LoadStringA(::GetModuleHandleA(nullptr), id, text.data(),
-                             static_cast<int>(LongText::Capacity() + 1));
-  if (length <= 0) text.clear();
-  return text;
+int AppMessageBox(const Shell* shell, const char* text, UINT type) {
+  return ShowMessageBox(shell, AppBoxOwner(), text, AppName().c_str(), type);
 }
 
-int AppMessageBox(UINT textId, UINT type) {
-  return AppMessageBox(LoadText(textId).c_str(), type);
+int AppMessageBox(const Shell* shell, UINT textId, UINT type) {
+  return AppMessageBox(shell, LoadText(textId).c_str(), type);
 }
 
-int ShowMessageBox(HWND owner, UINT textId, UINT captionId, UINT type) {
-  return ShowMessageBox(owner, LoadText(textId).c_str(), LoadText(captionId).c_str(), type);
+int ShowMessageBox(const Shell* shell, HWND owner, UINT textId, UINT captionId, UINT type) {
+  return ShowMessageBox(shell, owner, LoadText(textId).c_str(), LoadText(captionId).c_str(), type);
 }
 
 }  // namespace ui

@@ -4,7 +4,9 @@
 #include <windows.h>
 
 #include "base/FixedText.h"
+#include "resources/StringTable.h"
 #include "ui/AppName.h"
+#include "ui/Shell.h"
 
 namespace ui {
 
@@ -15,21 +17,17 @@ void SetMainWindow(HWND hwnd);
 HWND MainWindow();
 
 // A message box captioned with the application name, modal to the window the user is in: the
-// main window's last active popup, such as a dialog open over it, else the main window.
-int AppMessageBox(const char* text, UINT type = MB_OK);
-int AppMessageBox(UINT textId, UINT type = MB_OK);
+// main window's last active popup, such as a dialog open over it, else the main window. It goes
+// through the shell table's box; without a table it is the system's.
+int AppMessageBox(const Shell* shell, const char* text, UINT type = MB_OK);
+int AppMessageBox(const Shell* shell, UINT textId, UINT type = MB_OK);
 
-// A message box with its own caption and owner, such as the monitor window's "Error" box. Goes
-// through the same test hook as AppMessageBox.
-int ShowMessageBox(HWND owner, const char* text, const char* caption, UINT type = MB_OK);
-int ShowMessageBox(HWND owner, UINT textId, UINT captionId, UINT type = MB_OK);
+// A message box with its own caption and owner, such as the monitor window's "Error" box.
+int ShowMessageBox(const Shell* shell, HWND owner, const char* text, const char* caption,
+                   UINT type = MB_OK);
+int ShowMessageBox(const Shell* shell, HWND owner, UINT textId, UINT captionId, UINT type = MB_OK);
 
-// A text of the program's string table; empty when there is none with this id.
-LongText LoadText(UINT id);
-
-// Test seam: while a hook is set, AppMessageBox and ShowMessageBox call it instead of showing a
-// box and return its answer. Null (the default) shows real boxes.
-using MessageBoxHook = int (*)(HWND owner, const char* text, const char* caption, UINT type);
-void SetMessageBoxHook(MessageBoxHook hook);
+// The system's box, as the programs' shell table holds it.
+int SystemMessageBox(HWND owner, const char* text, const char* caption, UINT type);
 
 }  // namespace ui

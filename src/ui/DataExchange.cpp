@@ -85,7 +85,7 @@ void DataExchange::UInt(int id, uint32_t& value) {
   char text[32];
   ReadItemText(item, text, sizeof text);
   if (base::ParseUnsignedField(text, value)) return;
-  AppMessageBox(IDS_POSITIVE_INTEGER, MB_OK);
+  AppMessageBox(dialog_.ShellCalls(), IDS_POSITIVE_INTEGER, MB_OK);
   ::SendMessageA(dialog_.Hwnd(), WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(item), TRUE);
   ::SendMessageA(item, EM_SETSEL, 0, -1);
   failed_ = true;

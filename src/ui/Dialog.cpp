@@ -5,10 +5,6 @@
 
 namespace ui {
 
-namespace {
-Dialog::InitHook g_initHook = nullptr;
-}  // namespace
-
 bool MessageMatches(UINT message, UINT id, UINT code, UINT actual, WPARAM wParam, LPARAM lParam) {
   if (message != actual) return false;
   if (actual == WM_COMMAND) return LOWORD(wParam) == id && HIWORD(wParam) == code;
@@ -25,7 +21,8 @@ const MessageEntry<Dialog> Dialog::kMessages[] = {
     {WM_COMMAND, IDCANCEL, BN_CLICKED, &Dialog::CancelCommand},
 };
 
-Dialog::Dialog(int templateId, HWND owner) : templateId_(templateId), owner_(owner) {}
+Dialog::Dialog(int templateId, HWND owner, const Shell* shell)
+    : templateId_(templateId), owner_(owner), shell_(shell) {}
 
 Dialog::~Dialog() {
   HWND hwnd = Hwnd();
@@ -36,10 +33,6 @@ Dialog::~Dialog() {
   }
   boundControls_.clear();
   Detach();
-}
-
-void Dialog::SetInitHook(InitHook hook) {
-  g_initHook = hook;
 }
 
 INT_PTR Dialog::DoModal() {
@@ -145,7 +138,10 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
 
   bool handled = false;
   INT_PTR result = self->HandleMessage(message, wParam, lParam, handled);
-  if (message == WM_INITDIALOG && g_initHook != nullptr && self->Hwnd() == hwnd) g_initHook(*self);
+  if (message == WM_INITDIALOG && self->Hwnd() == hwnd && self->shell_ != nullptr &&
+      self->shell_->dialogStarted != nullptr) {
+    self->shell_->dialogStarted(*self);
+  }
   if (message == WM_NCDESTROY) {
     ::SetWindowLongPtrA(hwnd, DWLP_USER, 0);
     self->ForgetWindow();

@@ -7,6 +7,7 @@
 #include <cstddef>
 
 #include "base/FixedList.h"
+#include "ui/Shell.h"
 #include "ui/Window.h"
 
 namespace ui {
@@ -56,8 +57,9 @@ INT_PTR RouteMessage(T& self, const MessageEntry<T> (&table)[N], UINT message, W
 // WM_CTLCOLOR*, WM_COMPAREITEM, WM_VKEYTOITEM, WM_CHARTOITEM, WM_QUERYNEWPALETTE) return it.
 class Dialog : public Window {
  public:
-  // A null owner for a modal run means the main window, when there is one.
-  Dialog(int templateId, HWND owner);
+  // A null owner for a modal run means the main window, when there is one. The dialog's boxes go
+  // through the shell table; without one they are the system's.
+  Dialog(int templateId, HWND owner, const Shell* shell = nullptr);
   ~Dialog() override;
 
   // Runs the dialog modally; returns the result it ended with, -1 when it could not be made.
@@ -69,14 +71,11 @@ class Dialog : public Window {
   // The result the dialog ended with; 0 until it ends.
   INT_PTR Result() const { return result_; }
   int TemplateId() const { return templateId_; }
+  const Shell* ShellCalls() const { return shell_; }
 
   // Runs DoDataExchange into the controls (false) or back from them (true); false when an
   // exchange failed, and then the ones after it were skipped.
   bool UpdateData(bool saveAndValidate);
-
-  // Test seam: called at the end of every dialog's WM_INITDIALOG; null (the default) for none.
-  using InitHook = void (*)(Dialog& dialog);
-  static void SetInitHook(InitHook hook);
 
  protected:
   virtual INT_PTR HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
@@ -109,6 +108,7 @@ class Dialog : public Window {
 
   int templateId_;
   HWND owner_;
+  const Shell* shell_;
   bool modal_ = false;
   INT_PTR result_ = 0;
   // Control members bound by data exchange; they let go of their handles with the dialog.

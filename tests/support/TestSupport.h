@@ -99,7 +99,7 @@ inline int& NestedBoxes() {
   return nested;
 }
 
-// A message-box hook for ui::SetMessageBoxHook.
+// The box of the tests' shell table.
 inline int RecordBox(HWND owner, const char* text, const char* caption, UINT type) {
   static int depth = 0;
   Boxes().push_back({owner, text != nullptr ? text : "", caption != nullptr ? caption : "", type,
@@ -120,13 +120,9 @@ inline void ResetBoxes() {
   NestedBoxes() = 0;
 }
 
-// Records every box the program asks for while it lives.
+// Starts with no box recorded; the boxes of dialogs made with the tests' shell are recorded.
 struct BoxRecording {
-  BoxRecording() {
-    ResetBoxes();
-    ui::SetMessageBoxHook(&RecordBox);
-  }
-  ~BoxRecording() { ui::SetMessageBoxHook(nullptr); }
+  BoxRecording() { ResetBoxes(); }
 };
 
 // Delivers everything posted to this thread's windows, so posted follow-ups have run.

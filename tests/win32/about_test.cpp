@@ -6,6 +6,7 @@
 #include <string>
 
 #include "resources/resource.h"
+#include "support/TestShell.h"
 #include "ui/App.h"
 
 namespace {
@@ -47,10 +48,10 @@ INT_PTR RunAbout(UINT message, WPARAM wParam, HWND owner = nullptr) {
   g_seen = Seen();
   g_message = message;
   g_wParam = wParam;
-  ui::Dialog::SetInitHook(&Observe);
-  AboutDialog about(owner);
+  support::ShellSeen().onDialog = &Observe;
+  AboutDialog about(owner, &support::TestShell());
   const INT_PTR result = about.DoModal();
-  ui::Dialog::SetInitHook(nullptr);
+  support::ShellSeen().onDialog = nullptr;
   EXPECT_EQ(about.Result(), result);
   EXPECT_FALSE(about.HasWindow());
   return result;

@@ -16,6 +16,7 @@
 #include "resources/resource.h"
 #include "sim/SimDriverPort.h"
 #include "sim/SimProcessor.h"
+#include "support/TestShell.h"
 #include "support/TestSupport.h"
 #include "tray/SystemTray.h"
 #include "ui/App.h"
@@ -26,22 +27,8 @@ namespace dialogs_commands_test {
 
 using support::MemoryStore;
 
-inline BOOL AcceptNotify(DWORD, NOTIFYICONDATAA*) {
-  return TRUE;
-}
-
-inline VersionFields g_version = {2, 5, 1};
-inline VersionFields TestVersion() {
-  return g_version;
-}
-constexpr VersionFields kWindowsXp = {2, 5, 1};
-constexpr VersionFields kWindows2000 = {2, 5, 0};
-
-// What the test does inside a command's dialog once it is set up.
-inline std::function<void(ui::Dialog&)> g_script;
-inline void RunScript(ui::Dialog& dialog) {
-  if (g_script) g_script(dialog);
-}
+using support::Windows2000;
+using support::WindowsXp;
 
 // A press of a button, delivered by the dialog's own loop once it runs.
 inline void PostClick(ui::Dialog& dialog, int id) {
@@ -67,22 +54,19 @@ class DialogCommandsTest : public ::testing::Test {
 
   void SetUp() override {
     ui::StartUp();
-    tray::CSystemTray::SetShellNotify(&AcceptNotify);
+    support::ResetShell();
+    support::ShellSeen().modelIcons = false;
     settings = support::DefaultSettings();
   }
 
   void TearDown() override {
-    ui::Dialog::SetInitHook(nullptr);
-    g_script = nullptr;
     monitor.reset();
     ui::SetMainWindow(nullptr);
-    tray::CSystemTray::SetShellNotify(nullptr);
-    g_version = kWindowsXp;
+    support::ResetShell();
   }
 
-  void StartMonitor(VersionFields version = kWindowsXp) {
-    g_version = version;
-    platform = {&processor, &port, &pci, nullptr, &TestVersion};
+  void StartMonitor(VersionFields version = WindowsXp) {
+    platform = support::TestPlatform(&processor, &port, &pci, version);
     monitor = std::make_unique<monitor::MonitorDialog>(settings, store, platform);
     ASSERT_TRUE(monitor->Create());
     ASSERT_EQ(monitor->ExitCode(), 0u);
@@ -92,11 +76,9 @@ class DialogCommandsTest : public ::testing::Test {
 
   // Runs a command of the monitor window; `script` acts inside the dialog it opens.
   void Command(UINT id, std::function<void(ui::Dialog&)> script) {
-    g_script = std::move(script);
-    ui::Dialog::SetInitHook(&RunScript);
+    support::ShellSeen().onDialog = std::move(script);
     ::SendMessageA(monitor->Hwnd(), WM_COMMAND, id, 0);
-    ui::Dialog::SetInitHook(nullptr);
-    g_script = nullptr;
+    support::ShellSeen().onDialog = nullptr;
   }
 
   bool Greyed(UINT id) const {
@@ -119,7 +101,7 @@ class DialogCommandsTest : public ::testing::Test {
   sim::SimPci pci;
   MemoryStore store;
   app::AppSettings settings;
-  monitor::ProcessorPlatform platform = {};
+  monitor::Platform platform = {};
   std::unique_ptr<monitor::MonitorDialog> monitor;
 };
 

@@ -48,7 +48,7 @@ TEST_F(DialogCommandsTest, ManualSelectionListsTheStepsAndCancelLeavesEverything
 }
 
 TEST_F(DialogCommandsTest, ManualSelectionOkOnXpShowsTheNoticeThenWrites) {
-  StartMonitor(kWindowsXp);
+  StartMonitor(WindowsXp);
   support::BoxAnswer() = IDCANCEL;  // the answer is not consulted
   Command(ID_MANUAL_SELECTION, [&](ui::Dialog& d) {
     HWND minCombo = ::GetDlgItem(d.Hwnd(), IDC_MIN_COMBO);
@@ -76,7 +76,7 @@ TEST_F(DialogCommandsTest, ManualSelectionOkOnXpShowsTheNoticeThenWrites) {
 }
 
 TEST_F(DialogCommandsTest, ManualSelectionOkElsewhereWritesWithoutANotice) {
-  StartMonitor(kWindows2000);
+  StartMonitor(Windows2000);
   // First lock onto the lowest step, then back to the full window: low = 0, high = 100.
   Command(ID_MANUAL_SELECTION, [&](ui::Dialog& d) {
     ::SendMessageA(::GetDlgItem(d.Hwnd(), IDC_LOCK_MIN), BM_CLICK, 0, 0);
@@ -100,7 +100,7 @@ TEST_F(DialogCommandsTest, ManualSelectionOkElsewhereWritesWithoutANotice) {
 }
 
 TEST_F(DialogCommandsTest, ManualSelectionRefusedWriteKeepsTheNewIndexesAndShowsError) {
-  StartMonitor(kWindows2000);
+  StartMonitor(Windows2000);
   port.RefuseRegister(MsrScalingWindow);
   Command(ID_MANUAL_SELECTION, [&](ui::Dialog& d) {
     ::SendMessageA(::GetDlgItem(d.Hwnd(), IDC_LOCK_MAX), BM_CLICK, 0, 0);
@@ -120,7 +120,7 @@ TEST_F(DialogCommandsTest, ManualSelectionRefusedWriteKeepsTheNewIndexesAndShows
 
 // On Windows XP too: no notice announces a write that will not be made.
 TEST_F(DialogCommandsTest, ManualSelectionWithoutAChosenStepWritesNothing) {
-  StartMonitor(kWindowsXp);
+  StartMonitor(WindowsXp);
   struct Case {
     int32_t maxStep, minStep;
   };

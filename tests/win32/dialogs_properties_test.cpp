@@ -12,6 +12,7 @@
 #include "resources/resource.h"
 #include "ui/App.h"
 #include "ui/StartUp.h"
+#include "support/TestShell.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -38,7 +39,7 @@ class PropertiesDialogTest : public ::testing::Test {
   void Type(const char* text) { ::SetWindowTextA(Field(), text); }
 
   support::BoxRecording boxes;
-  PropertiesDialog dialog{support::DefaultSettings()};
+  PropertiesDialog dialog{support::DefaultSettings(), nullptr, &support::TestShell()};
 };
 
 TEST_F(PropertiesDialogTest, OpensWithTheCurrentValues) {
@@ -139,7 +140,7 @@ TEST_F(PropertiesDialogTest, NumbersWithBlanksZeroAndValuesPastTheSpinRangeAreTa
   for (Case c :
        {Case{" 42 ", 42u}, Case{"\t7\t", 7u}, Case{"0", 0u}, Case{"20000", 20000u},
         Case{"+15", 15u}, Case{"2147483648", 2147483648u}, Case{"99999999999", 4294967295u}}) {
-    PropertiesDialog d;
+    PropertiesDialog d(nullptr, &support::TestShell());
     d.Timer = 100;
     ASSERT_TRUE(d.Create());
     ::SetDlgItemTextA(d.Hwnd(), IDC_INTERVAL, c.text);
@@ -152,7 +153,7 @@ TEST_F(PropertiesDialogTest, NumbersWithBlanksZeroAndValuesPastTheSpinRangeAreTa
 
 TEST_F(PropertiesDialogTest, AStoredIntervalPastTheSpinRangeIsShownAndKeptUnchanged) {
   for (uint32_t stored : {20000u, 70000u, 10000u}) {
-    PropertiesDialog d;
+    PropertiesDialog d(nullptr, &support::TestShell());
     d.Timer = stored;
     ASSERT_TRUE(d.Create());
     EXPECT_EQ(FieldText(d.Hwnd(), IDC_INTERVAL), std::to_string(stored));
@@ -172,7 +173,7 @@ TEST_F(PropertiesDialogTest, EnterConfirmsAndCancelEscapeAndTheCloseBoxKeepTheMe
   EXPECT_EQ(dialog.AlwaysOnTop, 0);
 
   for (int way = 0; way < 3; ++way) {
-    PropertiesDialog d;
+    PropertiesDialog d(nullptr, &support::TestShell());
     d.Timer = 100;
     d.AlwaysOnTop = 1;
     ASSERT_TRUE(d.Create());

@@ -5,8 +5,12 @@
 
 #include <vector>
 
+#include "support/TestShell.h"
+
 namespace {
 
+using support::ShellSeen;
+using support::TestShell;
 using tray::HiddenOwnerWindow;
 
 // A plain visible top-level window standing in for the monitor window.
@@ -30,24 +34,6 @@ class ShownWindow : public ui::Window {
     return Window::WindowProc(message, wParam, lParam);
   }
 };
-
-struct Animation {
-  HWND window;
-  int kind;
-  RECT from, to;
-};
-std::vector<Animation> g_animations;
-
-BOOL RecordAnimation(HWND window, int kind, const RECT* from, const RECT* to) {
-  g_animations.push_back({window, kind, *from, *to});
-  return TRUE;
-}
-
-// Wine keeps the animation setting off whatever is set, so the test gives the answer itself.
-int g_minAnimate = 0;
-int MinAnimate() {
-  return g_minAnimate;
-}
 
 bool HasVisibleStyle(HWND window) {
   return (::GetWindowLongA(window, GWL_STYLE) & WS_VISIBLE) != 0;
@@ -73,7 +59,7 @@ TEST(HideToTray, ShowBeforeAnyHideActivatesOnlyTheWindow) {
   ShownWindow window;
   ASSERT_TRUE(window.HasWindow());
 
-  tray::ShowWindowFromTray(window.Hwnd());
+  tray::ShowWindowFromTray(TestShell(), window.Hwnd());
   EXPECT_FALSE(HiddenOwnerWindow.HasWindow());
   ExpectShown(window.Hwnd());
   EXPECT_EQ(::GetActiveWindow(), window.Hwnd());
@@ -84,7 +70,7 @@ TEST(HideToTray, HideParksUnderOneOwnerAndShowBringsBack) {
   ASSERT_TRUE(window.HasWindow());
   HiddenOwnerWindow.Destroy();
 
-  tray::HideWindowToTray(window.Hwnd());
+  tray::HideWindowToTray(TestShell(), window.Hwnd());
   ExpectHidden(window.Hwnd());
   HWND owner = HiddenOwnerWindow.Hwnd();
   // The owner is an invisible, untitled popup at the top level.
@@ -94,32 +80,32 @@ TEST(HideToTray, HideParksUnderOneOwnerAndShowBringsBack) {
   EXPECT_EQ(::GetWindowTextLengthA(owner), 0);
 
   // A second hide reuses the owner and leaves the window hidden.
-  tray::HideWindowToTray(window.Hwnd());
+  tray::HideWindowToTray(TestShell(), window.Hwnd());
   EXPECT_EQ(HiddenOwnerWindow.Hwnd(), owner);
   ExpectHidden(window.Hwnd());
 
-  tray::ShowWindowFromTray(window.Hwnd());
+  tray::ShowWindowFromTray(TestShell(), window.Hwnd());
   ExpectShown(window.Hwnd());
   EXPECT_EQ(::GetActiveWindow(), window.Hwnd());
   // Showing keeps the owner for the next hide.
   EXPECT_EQ(HiddenOwnerWindow.Hwnd(), owner);
 
-  tray::ShowWindowFromTray(window.Hwnd());
+  tray::ShowWindowFromTray(TestShell(), window.Hwnd());
   ExpectShown(window.Hwnd());
 
   // Another window shares the same owner.
   ShownWindow other;
-  tray::HideWindowToTray(other.Hwnd());
+  tray::HideWindowToTray(TestShell(), other.Hwnd());
   EXPECT_EQ(::GetAncestor(other.Hwnd(), GA_PARENT), owner);
-  tray::HideWindowToTray(window.Hwnd());
+  tray::HideWindowToTray(TestShell(), window.Hwnd());
   EXPECT_EQ(::GetAncestor(window.Hwnd(), GA_PARENT), owner);
 }
 
 // Only top-level windows hear that the session ends; the owner passes it on to the parked ones.
 TEST(HideToTray, OwnerPassesTheEndOfTheSessionToParkedWindows) {
   ShownWindow parked, other;
-  tray::HideWindowToTray(parked.Hwnd());
-  tray::HideWindowToTray(other.Hwnd());
+  tray::HideWindowToTray(TestShell(), parked.Hwnd());
+  tray::HideWindowToTray(TestShell(), other.Hwnd());
   HWND owner = HiddenOwnerWindow.Hwnd();
   EXPECT_EQ(::SendMessageA(owner, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
   other.refusesToEnd = true;
@@ -128,7 +114,7 @@ TEST(HideToTray, OwnerPassesTheEndOfTheSessionToParkedWindows) {
   EXPECT_EQ(parked.sessionEnds, 1);
   EXPECT_EQ(other.sessionEnds, 1);
   // A window back on the screen hears it directly, not twice.
-  tray::ShowWindowFromTray(parked.Hwnd());
+  tray::ShowWindowFromTray(TestShell(), parked.Hwnd());
   ::SendMessageA(owner, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
   EXPECT_EQ(parked.sessionEnds, 1);
   EXPECT_EQ(other.sessionEnds, 2);
@@ -137,37 +123,36 @@ TEST(HideToTray, OwnerPassesTheEndOfTheSessionToParkedWindows) {
 // With the system's animation on, the caption flies from the window to the notification area
 // and back; with it off, nothing is drawn.
 TEST(HideToTray, AnimatesBetweenWindowAndTrayOnlyWhenTheSystemDoes) {
-  tray::SetAnimation(&MinAnimate, &RecordAnimation);
+  support::ShellRecording recording;
   ShownWindow window;
   RECT shown, area;
   ::GetWindowRect(window.Hwnd(), &shown);
   tray::LocateTrayArea(area);
   for (int on : {1, 0, 7}) {
     SCOPED_TRACE(on);
-    g_minAnimate = on;
-    g_animations.clear();
-    tray::HideWindowToTray(window.Hwnd());
-    tray::ShowWindowFromTray(window.Hwnd());
-    ASSERT_EQ(g_animations.size(), on ? 2u : 0u);
-    for (const Animation& a : g_animations) {
+    ShellSeen().minAnimate = on;
+    ShellSeen().animations.clear();
+    tray::HideWindowToTray(TestShell(), window.Hwnd());
+    tray::ShowWindowFromTray(TestShell(), window.Hwnd());
+    ASSERT_EQ(ShellSeen().animations.size(), on ? 2u : 0u);
+    for (const support::Animation& a : ShellSeen().animations) {
       EXPECT_EQ(a.window, window.Hwnd());
       EXPECT_EQ(a.kind, IDANI_CAPTION);
     }
     if (on == 0) continue;
-    EXPECT_TRUE(::EqualRect(&g_animations[0].from, &shown));
-    EXPECT_TRUE(::EqualRect(&g_animations[0].to, &area));
-    EXPECT_TRUE(::EqualRect(&g_animations[1].from, &area));
-    EXPECT_TRUE(::EqualRect(&g_animations[1].to, &shown));
+    EXPECT_TRUE(::EqualRect(&ShellSeen().animations[0].from, &shown));
+    EXPECT_TRUE(::EqualRect(&ShellSeen().animations[0].to, &area));
+    EXPECT_TRUE(::EqualRect(&ShellSeen().animations[1].from, &area));
+    EXPECT_TRUE(::EqualRect(&ShellSeen().animations[1].to, &shown));
   }
-  tray::SetAnimation(nullptr, nullptr);
 }
 
 TEST(HideToTray, ShowRepaintsFrameAndClientAndComesForward) {
   ShownWindow window;
-  tray::HideWindowToTray(window.Hwnd());
+  tray::HideWindowToTray(TestShell(), window.Hwnd());
   window.paints = 0;
   window.framePaints = 0;
-  const BOOL foreground = tray::ShowWindowFromTray(window.Hwnd());
+  const BOOL foreground = tray::ShowWindowFromTray(TestShell(), window.Hwnd());
   // Painted before the call returns, frame included.
   EXPECT_GT(window.paints, 0);
   EXPECT_GT(window.framePaints, 0);
@@ -178,15 +163,15 @@ TEST(HideToTray, ShowRepaintsFrameAndClientAndComesForward) {
 }
 
 TEST(HideToTray, ForeignInputIsHarmless) {
-  tray::HideWindowToTray(nullptr);
-  EXPECT_FALSE(tray::ShowWindowFromTray(nullptr));
+  tray::HideWindowToTray(TestShell(), nullptr);
+  EXPECT_FALSE(tray::ShowWindowFromTray(TestShell(), nullptr));
   HWND gone = nullptr;
   {
     ShownWindow window;
     gone = window.Hwnd();
   }
-  tray::HideWindowToTray(gone);
-  EXPECT_FALSE(tray::ShowWindowFromTray(gone));
+  tray::HideWindowToTray(TestShell(), gone);
+  EXPECT_FALSE(tray::ShowWindowFromTray(TestShell(), gone));
 }
 
 TEST(HideToTray, TrayAreaLiesOnTheScreen) {

@@ -68,30 +68,20 @@ TEST_F(MonitorCommands, DoubleClicksOnTheIconHideAndShow) {
   EXPECT_NE(::GetWindowLongA(Window(), GWL_STYLE) & WS_VISIBLE, 0);
 }
 
-int g_animations = 0;
-int AnimationOn() {
-  return 1;
-}
-BOOL CountAnimation(HWND, int, const RECT*, const RECT*) {
-  ++g_animations;
-  return TRUE;
-}
-
 // With the system's animation on, only a window that was on the screen flies to the tray: the
 // one that starts there was never seen.
 TEST_F(MonitorCommands, ShowCommandBringsBackAWindowThatStartedMinimised) {
   settings.StartMin = 1;
-  g_animations = 0;
-  tray::SetAnimation(&AnimationOn, &CountAnimation);
+  ShellSeen().minAnimate = 1;
   ASSERT_TRUE(Open());
   ExpectHidden();
-  EXPECT_EQ(g_animations, 0);
+  EXPECT_EQ(ShellSeen().animations.size(), 0u);
   Command(ID_SHOW_HIDE);
   ExpectShown();
-  g_animations = 0;
+  ShellSeen().animations.clear();
   Command(ID_SHOW_HIDE);
   ExpectHidden();
-  EXPECT_EQ(g_animations, 1);
+  EXPECT_EQ(ShellSeen().animations.size(), 1u);
 }
 
 TEST_F(MonitorCommands, AboutGreysItsItemWhileOpen) {
@@ -127,8 +117,8 @@ TEST_F(MonitorCommands, AboutGreysItsItemWhileOpen) {
 TEST_F(MonitorCommands, HelpAsksTheShellToOpenTheReadmeAndReportsNothing) {
   ASSERT_TRUE(Open());
   Command(ID_HELP);
-  ASSERT_EQ(Seen().opened.size(), 1u);
-  const ShellOpenCall& call = Seen().opened[0];
+  ASSERT_EQ(ShellSeen().opened.size(), 1u);
+  const ShellOpenCall& call = ShellSeen().opened[0];
   EXPECT_EQ(call.owner, nullptr);
   EXPECT_EQ(call.verb, "open");
   // No path: looked up in the current directory, the program's folder when started from there.

@@ -1,6 +1,7 @@
 // The monitor window made modeless on a simulated processor, with every seam recorded: the
-// shell's notification area, the message boxes, the dialogs that open, the driver requests, the
-// CPUID leaves and the settings store. Ticks are sent by hand, so nothing depends on real time.
+// shell's notification area, the message boxes, the dialogs that open (all through the tests'
+// shell), the driver requests, the CPUID leaves and the settings store. Ticks are sent by hand, so
+// nothing depends on real time.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -18,6 +19,7 @@
 #include "resources/resource.h"
 #include "sim/SimDriverPort.h"
 #include "sim/SimProcessor.h"
+#include "support/TestShell.h"
 #include "support/TestSupport.h"
 #include "tray/HideToTray.h"
 #include "tray/SystemTray.h"
@@ -38,6 +40,9 @@ constexpr COLORREF kBlack = RGB(0, 0, 0);
 using support::BoxCall;
 using support::Boxes;
 using support::MemoryStore;
+using support::ShellCall;
+using support::ShellOpenCall;
+using support::ShellSeen;
 
 inline const std::vector<std::string>& SixSettings() {
   static const std::vector<std::string> names = {"AlwaysOnTop", "SpdSenIcon", "AboutBox",
@@ -47,31 +52,13 @@ inline const std::vector<std::string>& SixSettings() {
 
 // ---- Everything the seams saw, in one order ----
 
-struct ShellCall {
-  DWORD message;
-  UINT flags;
-  HICON icon;
-  std::string tip;
-};
-
-struct ShellOpenCall {
-  HWND owner;
-  std::string verb, file;
-  const char* parameters;
-  const char* directory;
-  int show;
-};
-
 struct Recorder {
-  std::vector<ShellCall> shell;
-  std::vector<ShellOpenCall> opened;
-  bool shellFails = false;
   std::vector<int> dialogs;
   // Runs at the end of every dialog's WM_INITDIALOG but the monitor window's own.
   std::function<void(ui::Dialog&)> onDialog;
   // Runs at the end of the monitor window's WM_INITDIALOG (modal runs end it from here).
   std::function<void(ui::Dialog&)> onMonitor;
-  // "about", "version", "cpuid", "box" in the order they happened.
+  // "about", "cpuid", "box" in the order they happened.
   std::vector<std::string> events;
   std::vector<uint32_t> cpuidLeaves;
   std::vector<HWND> shown;
@@ -82,30 +69,16 @@ inline Recorder& Seen() {
   return recorder;
 }
 
-inline BOOL RecordShell(DWORD message, NOTIFYICONDATAA* data) {
-  ShellCall call{message, data->uFlags, data->hIcon,
-                 std::string(data->szTip, strnlen(data->szTip, sizeof data->szTip))};
-  Seen().shell.push_back(call);
-  return Seen().shellFails ? FALSE : TRUE;
-}
+inline void RecordDialog(ui::Dialog& dialog);
 
-inline HINSTANCE RecordShellOpen(HWND owner, const char* verb, const char* file,
-                                 const char* parameters, const char* directory, int show) {
-  Seen().opened.push_back({owner, verb != nullptr ? verb : "", file != nullptr ? file : "",
-                           parameters, directory, show});
-  return reinterpret_cast<HINSTANCE>(SE_ERR_FNF);  // as if the page were missing
-}
-
-// The boxes themselves go to support's recorder; the event log only notes when one opened.
-inline int RecordBox(HWND owner, const char* text, const char* caption, UINT type) {
-  Seen().events.push_back("box");
-  return support::RecordBox(owner, text, caption, type);
-}
-
-// A fresh log for every seam, boxes included.
+// A fresh log for every seam, boxes included. The shell takes every notification while the
+// taskbar is up; the event log notes when a box opened.
 inline void ForgetAll() {
   Seen() = Recorder();
-  support::ResetBoxes();
+  support::ResetShell();
+  ShellSeen().modelIcons = false;
+  ShellSeen().onBox = [] { Seen().events.push_back("box"); };
+  ShellSeen().onDialog = &RecordDialog;
 }
 
 inline void RecordDialog(ui::Dialog& dialog) {
@@ -163,16 +136,6 @@ class CountingCpuid : public CpuidSource {
  private:
   CpuidSource& inner_;
 };
-
-inline VersionFields& Version() {
-  static VersionFields version = {2, 5, 1};  // Windows XP: the NT path, osKind 3
-  return version;
-}
-
-inline VersionFields ReadRecordedVersion() {
-  Seen().events.push_back("version");
-  return Version();
-}
 
 // ---- Menus ----
 
@@ -233,12 +196,8 @@ class MonitorFixture : public ::testing::Test {
  protected:
   void SetUp() override {
     ForgetAll();
-    Version() = VersionFields{2, 5, 1};
+    windows = support::WindowsXp;
     ui::StartUp();
-    tray::CSystemTray::SetShellNotify(&RecordShell);
-    monitor::SetShellOpen(&RecordShellOpen);
-    ui::SetMessageBoxHook(&RecordBox);
-    ui::Dialog::SetInitHook(&RecordDialog);
     ui::SetMainWindow(nullptr);
     hook_ = ::SetWindowsHookExA(WH_CALLWNDPROCRET, &WatchShowing, nullptr, ::GetCurrentThreadId());
 
@@ -253,12 +212,7 @@ class MonitorFixture : public ::testing::Test {
     for (const std::string& section : store.sections) EXPECT_EQ(section, "Settings");
     if (hook_ != nullptr) ::UnhookWindowsHookEx(hook_);
     hook_ = nullptr;
-    tray::CSystemTray::SetShellNotify(nullptr);
-    monitor::SetShellOpen(nullptr);
-    ui::SetMessageBoxHook(nullptr);
-    ui::Dialog::SetInitHook(nullptr);
     ui::SetMainWindow(nullptr);
-    tray::SetAnimation(nullptr, nullptr);
     ForgetAll();
   }
 
@@ -275,9 +229,8 @@ class MonitorFixture : public ::testing::Test {
     cpuid = std::make_unique<CountingCpuid>(*processor);
   }
 
-  monitor::ProcessorPlatform Platform() {
-    return monitor::ProcessorPlatform{cpuid.get(), port.get(), pci.get(), nullptr,
-                                      &ReadRecordedVersion};
+  monitor::Platform Platform() {
+    return support::TestPlatform(cpuid.get(), port.get(), pci.get(), windows);
   }
 
   // Makes the window modelessly; false when set-up ended it.
@@ -341,8 +294,8 @@ class MonitorFixture : public ::testing::Test {
   // Shell calls of one kind, from the given one on.
   static size_t ShellCount(DWORD message, size_t from = 0) {
     size_t count = 0;
-    for (size_t i = from; i < Seen().shell.size(); ++i) {
-      if (Seen().shell[i].message == message) ++count;
+    for (size_t i = from; i < ShellSeen().calls.size(); ++i) {
+      if (ShellSeen().calls[i].message == message) ++count;
     }
     return count;
   }
@@ -370,7 +323,9 @@ class MonitorFixture : public ::testing::Test {
   std::unique_ptr<sim::SimDriverPort> port;
   std::unique_ptr<sim::SimPci> pci;
   std::unique_ptr<CountingCpuid> cpuid;
-  monitor::ProcessorPlatform platform{};
+  // The Windows the program finds itself on.
+  VersionFields windows = support::WindowsXp;
+  monitor::Platform platform{};
   std::unique_ptr<monitor::MonitorDialog> dialog;
 
  private:

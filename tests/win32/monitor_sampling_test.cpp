@@ -33,26 +33,26 @@ TEST_F(MonitorSampling, SpeedIconFollowsTheStepsBand) {
   for (int step = 0; step < 10; ++step) {
     SCOPED_TRACE("step " + std::to_string(step));
     PinLevel(kLevels[step]);
-    size_t before = Seen().shell.size();
+    size_t before = ShellSeen().calls.size();
     Tick();
-    ASSERT_EQ(Seen().shell.size(), before + 1);
-    const ShellCall& call = Seen().shell.back();
+    ASSERT_EQ(ShellSeen().calls.size(), before + 1);
+    const ShellCall& call = ShellSeen().calls.back();
     EXPECT_EQ(call.message, static_cast<DWORD>(NIM_MODIFY));
-    EXPECT_NE(call.flags & NIF_ICON, 0u);
-    EXPECT_EQ(call.icon, SpeedIcon(bands[step]));
-    EXPECT_NE(call.icon, nullptr);
+    EXPECT_NE(call.uFlags & NIF_ICON, 0u);
+    EXPECT_EQ(call.hIcon, SpeedIcon(bands[step]));
+    EXPECT_NE(call.hIcon, nullptr);
     // The same step again leaves the icon alone.
     Ticks(2);
-    EXPECT_EQ(Seen().shell.size(), before + 1);
+    EXPECT_EQ(ShellSeen().calls.size(), before + 1);
   }
   // The tooltip is never touched by the tick.
-  EXPECT_EQ(Seen().shell.back().tip, "Varistep Monitor");
+  EXPECT_EQ(ShellSeen().calls.back().tip, "Varistep Monitor");
 }
 
 TEST_F(MonitorSampling, SpeedIconOffKeepsTheIconItWasCreatedWith) {
   settings.SpdSenIcon = 0;
   ASSERT_TRUE(Open());
-  size_t before = Seen().shell.size();
+  size_t before = ShellSeen().calls.size();
   for (uint32_t level : kLevels) {
     PinLevel(level);
     Tick();
@@ -66,7 +66,7 @@ TEST_F(MonitorSampling, SpeedIconSettingIsReadEveryTick) {
   ASSERT_TRUE(Open());
   PinLevel(56);
   Tick();
-  size_t before = Seen().shell.size();
+  size_t before = ShellSeen().calls.size();
   settings.SpdSenIcon = 1;
   // Takes effect at the next label redraw, i.e. the next change of step.
   Tick();
@@ -74,7 +74,7 @@ TEST_F(MonitorSampling, SpeedIconSettingIsReadEveryTick) {
   PinLevel(0);
   Tick();
   EXPECT_EQ(ShellCount(NIM_MODIFY, before), 1u);
-  EXPECT_EQ(Seen().shell.back().icon, SpeedIcon(152));
+  EXPECT_EQ(ShellSeen().calls.back().hIcon, SpeedIcon(152));
 }
 
 TEST_F(MonitorSampling, LimitReadOnlyWithShowMinMax) {
@@ -223,14 +223,14 @@ TEST_F(MonitorSampling, RepaintBlanksTheChartAndTheNextTickRestoresIt) {
   const int width = ChartWidth();
   const int height = ChartHeight();
   ASSERT_GT(CountColour(kTraceColour, 0, 0, width, height), 20);
-  size_t shellBefore = Seen().shell.size();
+  size_t shellBefore = ShellSeen().calls.size();
 
   ::RedrawWindow(Window(), nullptr, nullptr,
                  RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
   EXPECT_EQ(CountColour(kTraceColour, 0, 0, width, height), 0);
   EXPECT_EQ(dialog->chartModel.lastFrequency, 0);
   // Painting itself leaves the tray and the sweep column alone.
-  EXPECT_EQ(Seen().shell.size(), shellBefore);
+  EXPECT_EQ(ShellSeen().calls.size(), shellBefore);
   EXPECT_EQ(dialog->chartModel.chartX, 10);
 
   // Same frequency, but the label and the icon come back, and the traces in full.
@@ -238,7 +238,7 @@ TEST_F(MonitorSampling, RepaintBlanksTheChartAndTheNextTickRestoresIt) {
   EXPECT_GT(CountColour(kTraceColour, 2, 2, width, 17), 20);
   ExpectRowUpTo(kStepY, 9, kTraceColour);
   EXPECT_EQ(ShellCount(NIM_MODIFY, shellBefore), 1u);
-  EXPECT_EQ(Seen().shell.back().icon, SpeedIcon(148));
+  EXPECT_EQ(ShellSeen().calls.back().hIcon, SpeedIcon(148));
 }
 
 TEST_F(MonitorSampling, UnknownFrequencyOrLimitKeepsTheStepShownLast) {
@@ -274,11 +274,11 @@ TEST_F(MonitorSampling, TicksGoOnWhileTheWindowIsInTheTray) {
   ASSERT_FALSE(::IsWindowVisible(Window()));
   PinLevel(0);
   Tick();
-  EXPECT_EQ(Seen().shell.back().message, static_cast<DWORD>(NIM_MODIFY));
-  EXPECT_EQ(Seen().shell.back().icon, SpeedIcon(152));
+  EXPECT_EQ(ShellSeen().calls.back().message, static_cast<DWORD>(NIM_MODIFY));
+  EXPECT_EQ(ShellSeen().calls.back().hIcon, SpeedIcon(152));
   PinLevel(100);
   Ticks(4);
-  EXPECT_EQ(Seen().shell.back().icon, SpeedIcon(151));
+  EXPECT_EQ(ShellSeen().calls.back().hIcon, SpeedIcon(151));
   EXPECT_EQ(dialog->chartModel.chartX, 5);
 
   // Back on the screen: the repaint blanks the chart, and the next tick draws the label again
@@ -286,11 +286,11 @@ TEST_F(MonitorSampling, TicksGoOnWhileTheWindowIsInTheTray) {
   Command(ID_SHOW_HIDE);
   ASSERT_TRUE(::IsWindowVisible(Window()));
   EXPECT_EQ(CountColour(kTraceColour, 2, 2, ChartWidth(), 17), 0);
-  size_t before = Seen().shell.size();
+  size_t before = ShellSeen().calls.size();
   Tick();
   EXPECT_GT(CountColour(kTraceColour, 2, 2, ChartWidth(), 17), 20);
   EXPECT_EQ(ShellCount(NIM_MODIFY, before), 1u);
-  EXPECT_EQ(Seen().shell.back().icon, SpeedIcon(151));
+  EXPECT_EQ(ShellSeen().calls.back().hIcon, SpeedIcon(151));
   Tick();
   EXPECT_EQ(ShellCount(NIM_MODIFY, before), 1u);
 }

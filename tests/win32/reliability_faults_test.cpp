@@ -52,7 +52,7 @@ class ReliabilityFaults : public MonitorFixture {
   void Fresh(const ProfileCase& profile) {
     ForgetAll();
     ResetStore();
-    Version() = profile.version;
+    windows = profile.version;
     UseProfile(profile.profile);
   }
 
@@ -94,8 +94,8 @@ class ReliabilityFaults : public MonitorFixture {
     EXPECT_FALSE(monitorSetUp);
     ASSERT_NO_FATAL_FAILURE(ExpectSetUpBox(text, caption));
     EXPECT_EQ(IconsLeft(), 0);
-    ASSERT_FALSE(Seen().shell.empty());
-    EXPECT_EQ(Seen().shell.back().message, static_cast<DWORD>(NIM_DELETE));
+    ASSERT_FALSE(ShellSeen().calls.empty());
+    EXPECT_EQ(ShellSeen().calls.back().message, static_cast<DWORD>(NIM_DELETE));
     EXPECT_TRUE(store.writes.empty());
     EXPECT_EQ(mutexAfterRun, nullptr);
     EXPECT_TRUE(MutexIsFree());
@@ -386,14 +386,14 @@ TEST_F(ReliabilityFaults, RestartedShellGetsTheLatestSpeedIcon) {
   EXPECT_EQ(status, 0);
   EXPECT_EQ(lastShown, SpeedIcon(152));
   std::vector<ShellCall> adds;
-  for (const ShellCall& call : Seen().shell) {
+  for (const ShellCall& call : ShellSeen().calls) {
     if (call.message == NIM_ADD) adds.push_back(call);
   }
   ASSERT_EQ(adds.size(), 2u);
-  EXPECT_EQ(adds[1].icon, lastShown);
+  EXPECT_EQ(adds[1].hIcon, lastShown);
   EXPECT_EQ(adds[1].tip, "Varistep Monitor");
   // The new shell's icon is taken away at the end like the first one was.
-  EXPECT_EQ(Seen().shell.back().message, static_cast<DWORD>(NIM_DELETE));
+  EXPECT_EQ(ShellSeen().calls.back().message, static_cast<DWORD>(NIM_DELETE));
 }
 
 }  // namespace

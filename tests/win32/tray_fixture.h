@@ -1,6 +1,5 @@
-// The tray icon manager against a fake shell that records every call and behaves like the real
-// notification area: an add fails while the taskbar is down or when the icon is already there,
-// and a modify or delete needs a registered icon.
+// The tray icon manager against the tests' shell, which records every call and behaves like the
+// real notification area.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -10,6 +9,7 @@
 #include <vector>
 
 #include "resource.h"
+#include "support/TestShell.h"
 #include "tray/SystemTray.h"
 #include "ui/App.h"
 #include "ui/StartUp.h"
@@ -21,65 +21,10 @@ using tray::CSystemTray;
 // The version-2 record's size, pinned per target.
 constexpr DWORD kVersion2Size = sizeof(void*) == 8 ? 504 : 488;
 
-struct ShellCall {
-  DWORD message;
-  DWORD cbSize;
-  HWND hWnd;
-  UINT uID;
-  UINT uFlags;
-  UINT callback;
-  HICON hIcon;
-  std::string tip;
-  DWORD dwState;
-  DWORD dwStateMask;
-  std::string info;
-  std::string infoTitle;
-  UINT timeout;
-};
-
-struct FakeShell {
-  bool taskbarUp = true;
-  bool refuseDelete = false;
-  bool refuseModify = false;
-  bool registered = false;
-  std::vector<ShellCall> calls;
-};
-
-inline FakeShell g_shell;
-
-inline BOOL FakeNotify(DWORD message, NOTIFYICONDATAA* data) {
-  ShellCall call;
-  call.message = message;
-  call.cbSize = data->cbSize;
-  call.hWnd = data->hWnd;
-  call.uID = data->uID;
-  call.uFlags = data->uFlags;
-  call.callback = data->uCallbackMessage;
-  call.hIcon = data->hIcon;
-  call.tip.assign(data->szTip, strnlen(data->szTip, sizeof(data->szTip)));
-  call.dwState = data->dwState;
-  call.dwStateMask = data->dwStateMask;
-  call.info.assign(data->szInfo, strnlen(data->szInfo, sizeof(data->szInfo)));
-  call.infoTitle.assign(data->szInfoTitle, strnlen(data->szInfoTitle, sizeof(data->szInfoTitle)));
-  call.timeout = data->uTimeout;
-  g_shell.calls.push_back(call);
-
-  if (!g_shell.taskbarUp) return FALSE;
-  switch (message) {
-    case NIM_ADD:
-      if (g_shell.registered) return FALSE;
-      g_shell.registered = true;
-      return TRUE;
-    case NIM_MODIFY:
-      return g_shell.registered && !g_shell.refuseModify;
-    case NIM_DELETE:
-      if (!g_shell.registered || g_shell.refuseDelete) return FALSE;
-      g_shell.registered = false;
-      return TRUE;
-    default:
-      return FALSE;
-  }
-}
+using support::ShellCall;
+using support::ShellSeen;
+using support::TestShell;
+using support::WindowsXp;
 
 // A hidden window that stands in for the monitor window as the tray's command window.
 class CommandSink : public ui::Window {
@@ -130,14 +75,13 @@ inline const HICON kIconC = ::LoadIconA(nullptr, MAKEINTRESOURCEA(32515));  // I
 class SystemTrayTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    g_shell = FakeShell();
-    CSystemTray::SetShellNotify(&FakeNotify);
+    support::ResetShell();
     ui::StartUp();
     ASSERT_NE(kIconA, nullptr);
     ASSERT_NE(kIconB, nullptr);
     ASSERT_NE(kIconA, kIconB);
   }
-  void TearDown() override { CSystemTray::SetShellNotify(nullptr); }
+  void TearDown() override { support::ResetShell(); }
 
   // The program's own creation call.
   static BOOL CreateAsProgram(CSystemTray& tray, HICON icon = kIconA) {

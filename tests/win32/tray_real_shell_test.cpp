@@ -1,11 +1,13 @@
 // The tray icon manager against Wine's own notification area (the test prefix runs in a virtual
 // desktop with a taskbar).
-#include "ui/StartUp.h"
 #include "tray/SystemTray.h"
 
 #include <gtest/gtest.h>
 
+#include "app/SystemShell.h"
+#include "processor/Win32Platform.h"
 #include "resource.h"
+#include "ui/StartUp.h"
 
 namespace {
 
@@ -22,13 +24,13 @@ HWND WaitForTaskbar() {
 }
 
 TEST(SystemTrayRealShell, AddModifyDelete) {
-  CSystemTray::SetShellNotify(nullptr);
+  const ui::Shell shell = app::SystemShell();
   ASSERT_NE(WaitForTaskbar(), nullptr) << "no notification area in this desktop";
 
   HICON first = ::LoadIconA(nullptr, MAKEINTRESOURCEA(32512));
   HICON second = ::LoadIconA(nullptr, MAKEINTRESOURCEA(32516));
   {
-    CSystemTray tray;
+    CSystemTray tray(shell, ReadWindowsVersion());
     ASSERT_TRUE(tray.CreateTrayIcon(nullptr, tray::TrayNotifyMessage, "Varistep Monitor", first,
                                     IDR_TRAY_MENU, FALSE, nullptr, nullptr, 0, 10));
     EXPECT_FALSE(tray.Hidden());

@@ -10,7 +10,7 @@ using namespace tray_test;
 
 TEST_F(SystemTrayTest, NotificationForAnotherIconOrWithoutTargetIsNotHandled) {
   CommandSink sink;
-  CSystemTray tray;
+  CSystemTray tray(TestShell(), WindowsXp);
   ASSERT_TRUE(CreateAsProgram(tray));
   ASSERT_EQ(ui::MainWindow(), nullptr);
   // No command window and no main window.
@@ -31,7 +31,7 @@ TEST_F(SystemTrayTest, NotificationForAnotherIconOrWithoutTargetIsNotHandled) {
 
 TEST_F(SystemTrayTest, MainWindowIsTheTargetWhenNoCommandWindowIsSet) {
   CommandSink main;
-  CSystemTray tray;
+  CSystemTray tray(TestShell(), WindowsXp);
   ASSERT_TRUE(CreateAsProgram(tray));
   ui::SetMainWindow(main.Hwnd());
   EXPECT_EQ(tray.CommandWindow(), main.Hwnd());
@@ -43,7 +43,7 @@ TEST_F(SystemTrayTest, MainWindowIsTheTargetWhenNoCommandWindowIsSet) {
 
 TEST_F(SystemTrayTest, DoubleClickSendsDefaultCommandBeforeReturning) {
   CommandSink sink;
-  CSystemTray tray;
+  CSystemTray tray(TestShell(), WindowsXp);
   ASSERT_TRUE(CreateAsProgram(tray));
   EXPECT_TRUE(tray.SetDefaultMenuItem(0, TRUE));
   EXPECT_TRUE(tray.SetCommandWindow(sink.Hwnd()));
@@ -73,7 +73,7 @@ TEST_F(SystemTrayTest, DoubleClickSendsDefaultCommandBeforeReturning) {
 
 TEST_F(SystemTrayTest, RightButtonUpOpensPopupWithDefaultAndPostsNull) {
   CommandSink sink;
-  CSystemTray tray;
+  CSystemTray tray(TestShell(), WindowsXp);
   ASSERT_TRUE(CreateAsProgram(tray));
   tray.SetDefaultMenuItem(0, TRUE);
   tray.SetCommandWindow(sink.Hwnd());
@@ -94,7 +94,7 @@ TEST_F(SystemTrayTest, RightButtonUpOpensPopupWithDefaultAndPostsNull) {
 
 TEST_F(SystemTrayTest, CommandChosenFromPopupReachesCommandWindow) {
   CommandSink sink;
-  CSystemTray tray;
+  CSystemTray tray(TestShell(), WindowsXp);
   ASSERT_TRUE(CreateAsProgram(tray));
   tray.SetCommandWindow(sink.Hwnd());
   sink.shownPopup = tray.Popup();
@@ -114,7 +114,7 @@ TEST_F(SystemTrayTest, CommandChosenFromPopupReachesCommandWindow) {
 
 TEST_F(SystemTrayTest, WithoutMenuEveryMenuOperationFails) {
   CommandSink sink;
-  CSystemTray tray;
+  CSystemTray tray(TestShell(), WindowsXp);
   // No menu resource 4242: the icon is added, the menu stays empty.
   EXPECT_TRUE(tray.CreateTrayIcon(nullptr, tray::TrayNotifyMessage, "tip", kIconA, 4242));
   EXPECT_EQ(tray.TrayMenu(), nullptr);
@@ -135,7 +135,7 @@ TEST_F(SystemTrayTest, WithoutMenuEveryMenuOperationFails) {
 }
 
 TEST_F(SystemTrayTest, DefaultItemStoredAndApplied) {
-  CSystemTray tray;
+  CSystemTray tray(TestShell(), WindowsXp);
   // Before the menu exists a new pair is kept but reported as not applied.
   EXPECT_TRUE(tray.SetDefaultMenuItem(0, TRUE));
   EXPECT_FALSE(tray.SetDefaultMenuItem(6, TRUE));
@@ -150,7 +150,7 @@ TEST_F(SystemTrayTest, DefaultItemStoredAndApplied) {
 }
 
 TEST_F(SystemTrayTest, BasicMenuRemovesCpuInformationAndManualSelection) {
-  CSystemTray tray;
+  CSystemTray tray(TestShell(), WindowsXp);
   ASSERT_TRUE(CreateAsProgram(tray));
   HMENU popup = tray.Popup();
   EXPECT_TRUE(tray.RemoveMenuCommand(ID_CPU_INFORMATION));
@@ -168,7 +168,7 @@ TEST_F(SystemTrayTest, BasicMenuRemovesCpuInformationAndManualSelection) {
 }
 
 TEST_F(SystemTrayTest, AdvancedMenuGetsSeparatorBeforeManualSelection) {
-  CSystemTray tray;
+  CSystemTray tray(TestShell(), WindowsXp);
   ASSERT_TRUE(CreateAsProgram(tray));
   HMENU popup = tray.Popup();
   EXPECT_TRUE(tray.InsertMenuEntry(ID_MANUAL_SELECTION, MF_SEPARATOR));
@@ -186,7 +186,7 @@ TEST_F(SystemTrayTest, AdvancedMenuGetsSeparatorBeforeManualSelection) {
 }
 
 TEST_F(SystemTrayTest, CheckKeepsTextAndTogglesMark) {
-  CSystemTray tray;
+  CSystemTray tray(TestShell(), WindowsXp);
   ASSERT_TRUE(CreateAsProgram(tray));
   HMENU popup = tray.Popup();
   EXPECT_TRUE(tray.SetMenuCommandCheck(ID_PERFORMANCE, TRUE));
@@ -210,7 +210,7 @@ TEST_F(SystemTrayTest, CheckKeepsTextAndTogglesMark) {
 }
 
 TEST_F(SystemTrayTest, FirstItemTextFromResourceKeepsItsCommand) {
-  CSystemTray tray;
+  CSystemTray tray(TestShell(), WindowsXp);
   ASSERT_TRUE(CreateAsProgram(tray));
   HMENU popup = tray.Popup();
   EXPECT_TRUE(tray.SetMenuItemTextFromResource(0, IDS_HIDE_MONITOR));
@@ -234,7 +234,7 @@ TEST_F(SystemTrayTest, FirstItemTextFromResourceKeepsItsCommand) {
 }
 
 TEST_F(SystemTrayTest, EnableGreysAndRestores) {
-  CSystemTray tray;
+  CSystemTray tray(TestShell(), WindowsXp);
   ASSERT_TRUE(CreateAsProgram(tray));
   HMENU popup = tray.Popup();
   for (UINT id : {ID_ABOUT, ID_CPU_INFORMATION, ID_PROPERTIES, ID_MANUAL_SELECTION}) {
@@ -248,16 +248,16 @@ TEST_F(SystemTrayTest, EnableGreysAndRestores) {
 
 TEST_F(SystemTrayTest, SpeedIconsByResourceId) {
   ASSERT_NE(::FindResourceA(nullptr, MAKEINTRESOURCEA(IDI_SPEED_1), MAKEINTRESOURCEA(14)), nullptr);
-  CSystemTray tray;
+  CSystemTray tray(TestShell(), WindowsXp);
   ASSERT_TRUE(CreateAsProgram(tray));
-  g_shell.calls.clear();
+  ShellSeen().calls.clear();
   for (UINT id = IDI_SPEED_1; id <= IDI_SPEED_IDLE; ++id) {
     EXPECT_TRUE(tray.ChangeIconById(id)) << id;
     HICON expected = static_cast<HICON>(::LoadImageA(
         ::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), IMAGE_ICON, 16, 16, LR_SHARED));
     EXPECT_EQ(tray.IconData().hIcon, expected) << id;
   }
-  EXPECT_EQ(g_shell.calls.size(), 8u);
+  EXPECT_EQ(ShellSeen().calls.size(), 8u);
   // Only the low 16 bits name the resource.
   EXPECT_TRUE(tray.ChangeIconById(0x10000u | IDI_APPLICATION_ICON));
   ICONINFO info = {};

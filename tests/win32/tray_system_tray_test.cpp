@@ -10,7 +10,7 @@ namespace {
 using namespace tray_test;
 
 TEST_F(SystemTrayTest, ConstructionSetsInitialValuesAndMakesNoWindow) {
-  CSystemTray tray;
+  CSystemTray tray(TestShell(), WindowsXp);
   ExpectState(tray, TRUE, TRUE, FALSE);
   EXPECT_EQ(tray.Hwnd(), nullptr);
   EXPECT_EQ(tray.TrayMenu(), nullptr);
@@ -20,13 +20,21 @@ TEST_F(SystemTrayTest, ConstructionSetsInitialValuesAndMakesNoWindow) {
   zero.cbSize = kVersion2Size;
   EXPECT_EQ(std::memcmp(&tray.IconData(), &zero, sizeof(zero)), 0);
 
-  OSVERSIONINFOA version = {};
-  version.dwOSVersionInfoSize = sizeof(version);
-  ASSERT_TRUE(::GetVersionExA(&version));
-  const BOOL expected =
-      version.dwPlatformId == VER_PLATFORM_WIN32_NT && version.dwMajorVersion >= 5 ? TRUE : FALSE;
-  EXPECT_EQ(tray.ExtendedShell(), expected);
-  EXPECT_TRUE(g_shell.calls.empty());
+  EXPECT_TRUE(tray.ExtendedShell());
+  EXPECT_TRUE(ShellSeen().calls.empty());
+  // The shell's abilities follow the Windows version it is given; a failed query reads as zeros.
+  const struct {
+    VersionFields windows;
+    BOOL extended;
+  } shells[] = {{support::Windows98, FALSE},
+                {{2, 4, 0}, FALSE},
+                {support::Windows2000, TRUE},
+                {{0, 0, 0}, FALSE}};
+  for (const auto& shell : shells) {
+    CSystemTray old(TestShell(), shell.windows);
+    EXPECT_EQ(old.ExtendedShell(), shell.extended)
+        << shell.windows.platformId << "." << shell.windows.major;
+  }
 }
 
 TEST_F(SystemTrayTest, MessagesRegisterOnceWithTheirSystemIds) {
@@ -41,7 +49,7 @@ TEST_F(SystemTrayTest, MessagesRegisterOnceWithTheirSystemIds) {
 }
 
 TEST_F(SystemTrayTest, CreationAddsIconWithTooltipAndLoadsMenu) {
-  CSystemTray tray;
+  CSystemTray tray(TestShell(), WindowsXp);
   EXPECT_TRUE(CreateAsProgram(tray));
   ASSERT_NE(tray.Hwnd(), nullptr);
   // An invisible popup with no parent.
@@ -49,8 +57,8 @@ TEST_F(SystemTrayTest, CreationAddsIconWithTooltipAndLoadsMenu) {
   EXPECT_EQ(::GetWindowLongA(tray.Hwnd(), GWL_STYLE) & WS_POPUP, static_cast<LONG>(WS_POPUP));
   EXPECT_EQ(::GetAncestor(tray.Hwnd(), GA_PARENT), ::GetDesktopWindow());
 
-  ASSERT_EQ(g_shell.calls.size(), 1u);
-  const ShellCall& add = g_shell.calls[0];
+  ASSERT_EQ(ShellSeen().calls.size(), 1u);
+  const ShellCall& add = ShellSeen().calls[0];
   EXPECT_EQ(add.message, static_cast<DWORD>(NIM_ADD));
   EXPECT_EQ(add.cbSize, kVersion2Size);
   EXPECT_EQ(add.hWnd, tray.Hwnd());
@@ -72,44 +80,43 @@ TEST_F(SystemTrayTest, CreationAddsIconWithTooltipAndLoadsMenu) {
 TEST_F(SystemTrayTest, CreationWithoutTooltipLeavesTipFlagOut) {
   for (const char* tip : {static_cast<const char*>(nullptr), ""}) {
     SCOPED_TRACE(tip == nullptr ? "no tooltip" : "empty tooltip");
-    g_shell = FakeShell();
-    CSystemTray tray;
+    support::ResetShell();
+    CSystemTray tray(TestShell(), WindowsXp);
     EXPECT_TRUE(tray.CreateTrayIcon(nullptr, tray::TrayNotifyMessage, tip, kIconA, 134));
-    ASSERT_EQ(g_shell.calls.size(), 1u);
-    EXPECT_EQ(g_shell.calls[0].uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON));
-    EXPECT_EQ(g_shell.calls[0].tip, "");
+    ASSERT_EQ(ShellSeen().calls.size(), 1u);
+    EXPECT_EQ(ShellSeen().calls[0].uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON));
+    EXPECT_EQ(ShellSeen().calls[0].tip, "");
   }
 }
 
 TEST_F(SystemTrayTest, LongTooltipCutTo127BytesAndTerminated) {
-  CSystemTray tray;
+  CSystemTray tray(TestShell(), WindowsXp);
   const std::string tooltip(200, 'T');
   EXPECT_TRUE(tray.CreateTrayIcon(nullptr, tray::TrayNotifyMessage, tooltip.c_str(), kIconA, 134));
   const NOTIFYICONDATAA& data = tray.IconData();
   EXPECT_EQ(std::string(data.szTip), std::string(127, 'T'));
   EXPECT_EQ(data.szTip[127], '\0');
-  ASSERT_EQ(g_shell.calls.size(), 1u);
-  EXPECT_EQ(g_shell.calls[0].tip.size(), 127u);
+  ASSERT_EQ(ShellSeen().calls.size(), 1u);
+  EXPECT_EQ(ShellSeen().calls[0].tip.size(), 127u);
 }
 
 TEST_F(SystemTrayTest, ZeroCallbackUsesTheRegisteredDefaultAndParentReceivesNotifications) {
   CommandSink parent;
   ASSERT_TRUE(parent.HasWindow());
-  CSystemTray tray;
+  CSystemTray tray(TestShell(), WindowsXp);
   EXPECT_TRUE(tray.CreateTrayIcon(parent.Hwnd(), 0, "tip", kIconA, 134));
-  ASSERT_EQ(g_shell.calls.size(), 1u);
-  EXPECT_EQ(g_shell.calls[0].callback, ui::DefaultTrayNotifyMessage());
-  EXPECT_EQ(g_shell.calls[0].hWnd, parent.Hwnd());
+  ASSERT_EQ(ShellSeen().calls.size(), 1u);
+  EXPECT_EQ(ShellSeen().calls[0].callback, ui::DefaultTrayNotifyMessage());
+  EXPECT_EQ(ShellSeen().calls[0].hWnd, parent.Hwnd());
   EXPECT_NE(tray.Hwnd(), nullptr);
 }
 
 TEST_F(SystemTrayTest, BalloonShowsOnceAndHiddenStartUsesIconState) {
-  CSystemTray tray;
-  if (!tray.ExtendedShell()) GTEST_SKIP() << "balloons need an NT 5 shell";
+  CSystemTray tray(TestShell(), WindowsXp);
   EXPECT_TRUE(tray.CreateTrayIcon(nullptr, tray::TrayNotifyMessage, "tip", kIconA, 134, TRUE,
                                   "Hello", "Title", NIIF_INFO, 7));
-  ASSERT_EQ(g_shell.calls.size(), 1u);
-  const ShellCall& add = g_shell.calls[0];
+  ASSERT_EQ(ShellSeen().calls.size(), 1u);
+  const ShellCall& add = ShellSeen().calls[0];
   EXPECT_EQ(add.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP | NIF_INFO | NIF_STATE));
   EXPECT_EQ(add.info, "Hello");
   EXPECT_EQ(add.infoTitle, "Title");
@@ -123,15 +130,15 @@ TEST_F(SystemTrayTest, BalloonShowsOnceAndHiddenStartUsesIconState) {
   EXPECT_NE(tray.IconData().uFlags & NIF_INFO, 0u);
 
   EXPECT_TRUE(tray.ChangeIcon(kIconB));
-  ASSERT_EQ(g_shell.calls.size(), 2u);
-  EXPECT_EQ(g_shell.calls[1].info, "");
+  ASSERT_EQ(ShellSeen().calls.size(), 2u);
+  EXPECT_EQ(ShellSeen().calls[1].info, "");
 }
 
 TEST_F(SystemTrayTest, NullIconAndIdZeroChangeNothing) {
-  CSystemTray tray;
+  CSystemTray tray(TestShell(), WindowsXp);
   ASSERT_TRUE(CreateAsProgram(tray));
   NOTIFYICONDATAA before = tray.IconData();
-  g_shell.calls.clear();
+  ShellSeen().calls.clear();
 
   EXPECT_FALSE(tray.ChangeIcon(nullptr));
   EXPECT_FALSE(tray.ChangeIconById(0));
@@ -140,25 +147,25 @@ TEST_F(SystemTrayTest, NullIconAndIdZeroChangeNothing) {
   EXPECT_FALSE(tray.ChangeIconById(9999));  // no such icon resource
 
   EXPECT_EQ(std::memcmp(&tray.IconData(), &before, sizeof(before)), 0);
-  EXPECT_TRUE(g_shell.calls.empty());
+  EXPECT_TRUE(ShellSeen().calls.empty());
   ExpectState(tray, FALSE, FALSE, FALSE);
 }
 
 TEST_F(SystemTrayTest, IconModifyCarriesOnlyTheIconAndRestoresFlags) {
-  CSystemTray tray;
+  CSystemTray tray(TestShell(), WindowsXp);
   ASSERT_TRUE(CreateAsProgram(tray));
-  g_shell.calls.clear();
+  ShellSeen().calls.clear();
 
   EXPECT_TRUE(tray.ChangeIcon(kIconB));
-  ASSERT_EQ(g_shell.calls.size(), 1u);
-  EXPECT_EQ(g_shell.calls[0].message, static_cast<DWORD>(NIM_MODIFY));
-  EXPECT_EQ(g_shell.calls[0].uFlags, static_cast<UINT>(NIF_ICON));
-  EXPECT_EQ(g_shell.calls[0].hIcon, kIconB);
+  ASSERT_EQ(ShellSeen().calls.size(), 1u);
+  EXPECT_EQ(ShellSeen().calls[0].message, static_cast<DWORD>(NIM_MODIFY));
+  EXPECT_EQ(ShellSeen().calls[0].uFlags, static_cast<UINT>(NIF_ICON));
+  EXPECT_EQ(ShellSeen().calls[0].hIcon, kIconB);
   EXPECT_EQ(tray.IconData().uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
   EXPECT_EQ(tray.IconData().hIcon, kIconB);
 
   // A refused modify: its result comes back, the state stays, the handle stays recorded.
-  g_shell.refuseModify = true;
+  ShellSeen().refuseModify = true;
   EXPECT_FALSE(tray.ChangeIcon(kIconC));
   EXPECT_EQ(tray.IconData().hIcon, kIconC);
   EXPECT_EQ(tray.IconData().uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
@@ -166,60 +173,60 @@ TEST_F(SystemTrayTest, IconModifyCarriesOnlyTheIconAndRestoresFlags) {
 }
 
 TEST_F(SystemTrayTest, RemoveTwiceCallsTheShellOnce) {
-  CSystemTray tray;
+  CSystemTray tray(TestShell(), WindowsXp);
   ASSERT_TRUE(CreateAsProgram(tray));
-  g_shell.calls.clear();
+  ShellSeen().calls.clear();
 
   EXPECT_TRUE(tray.RemoveTrayIcon());
-  ASSERT_EQ(g_shell.calls.size(), 1u);
-  EXPECT_EQ(g_shell.calls[0].message, static_cast<DWORD>(NIM_DELETE));
-  EXPECT_EQ(g_shell.calls[0].uFlags, 0u);
-  EXPECT_EQ(g_shell.calls[0].uID, 134u);
+  ASSERT_EQ(ShellSeen().calls.size(), 1u);
+  EXPECT_EQ(ShellSeen().calls[0].message, static_cast<DWORD>(NIM_DELETE));
+  EXPECT_EQ(ShellSeen().calls[0].uFlags, 0u);
+  EXPECT_EQ(ShellSeen().calls[0].uID, 134u);
   EXPECT_EQ(tray.IconData().uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
   ExpectState(tray, TRUE, TRUE, FALSE);
 
   EXPECT_TRUE(tray.RemoveTrayIcon());
-  EXPECT_EQ(g_shell.calls.size(), 1u);
+  EXPECT_EQ(ShellSeen().calls.size(), 1u);
 
   // A removed icon is not brought back by a re-add message.
   ::SendMessageA(tray.Hwnd(), ui::TaskbarCreatedMessage(), 0, 0);
-  EXPECT_EQ(g_shell.calls.size(), 1u);
+  EXPECT_EQ(ShellSeen().calls.size(), 1u);
 }
 
 TEST_F(SystemTrayTest, RefusedDeleteIsReportedAndTriedAgain) {
-  CSystemTray tray;
+  CSystemTray tray(TestShell(), WindowsXp);
   ASSERT_TRUE(CreateAsProgram(tray));
-  g_shell.refuseDelete = true;
+  ShellSeen().refuseDelete = true;
   EXPECT_FALSE(tray.RemoveTrayIcon());
   ExpectState(tray, FALSE, FALSE, FALSE);
-  g_shell.refuseDelete = false;
+  ShellSeen().refuseDelete = false;
   EXPECT_TRUE(tray.RemoveTrayIcon());
   ExpectState(tray, TRUE, TRUE, FALSE);
-  EXPECT_EQ(g_shell.calls.size(), 3u);
+  EXPECT_EQ(ShellSeen().calls.size(), 3u);
 }
 
 TEST_F(SystemTrayTest, FailedAddRecordsIconChangesUntilTaskbarCreated) {
-  CSystemTray tray;
-  g_shell.taskbarUp = false;
+  CSystemTray tray(TestShell(), WindowsXp);
+  ShellSeen().taskbarUp = false;
   EXPECT_FALSE(CreateAsProgram(tray));
   ExpectState(tray, TRUE, TRUE, TRUE);
   // The menu is there all the same.
   EXPECT_NE(tray.Popup(), nullptr);
-  ASSERT_EQ(g_shell.calls.size(), 1u);
+  ASSERT_EQ(ShellSeen().calls.size(), 1u);
 
   EXPECT_TRUE(tray.ChangeIcon(kIconB));
   EXPECT_TRUE(tray.ChangeIcon(kIconC));
-  EXPECT_EQ(g_shell.calls.size(), 1u);
+  EXPECT_EQ(ShellSeen().calls.size(), 1u);
   ExpectState(tray, TRUE, TRUE, TRUE);
 
   // Still down: the broadcast's add fails and the icon keeps waiting.
   EXPECT_EQ(::SendMessageA(tray.Hwnd(), ui::TaskbarCreatedMessage(), 0, 0), 0);
   ExpectState(tray, TRUE, TRUE, TRUE);
 
-  g_shell.taskbarUp = true;
+  ShellSeen().taskbarUp = true;
   EXPECT_EQ(::SendMessageA(tray.Hwnd(), ui::TaskbarCreatedMessage(), 0, 0), 1);
-  ASSERT_EQ(g_shell.calls.size(), 3u);
-  const ShellCall& add = g_shell.calls[2];
+  ASSERT_EQ(ShellSeen().calls.size(), 3u);
+  const ShellCall& add = ShellSeen().calls[2];
   EXPECT_EQ(add.message, static_cast<DWORD>(NIM_ADD));
   EXPECT_EQ(add.hIcon, kIconC);
   EXPECT_EQ(add.tip, "Varistep Monitor");
@@ -230,45 +237,45 @@ TEST_F(SystemTrayTest, FailedAddRecordsIconChangesUntilTaskbarCreated) {
 
 TEST_F(SystemTrayTest, WorkAreaChangeWhileShowingSetsPendingAndDestructionStillDeletes) {
   {
-    CSystemTray tray;
+    CSystemTray tray(TestShell(), WindowsXp);
     ASSERT_TRUE(CreateAsProgram(tray));
-    g_shell.calls.clear();
+    ShellSeen().calls.clear();
 
     // Other setting changes leave the shell alone.
     ::SendMessageA(tray.Hwnd(), WM_SETTINGCHANGE, SPI_SETDESKWALLPAPER, 0);
-    EXPECT_TRUE(g_shell.calls.empty());
+    EXPECT_TRUE(ShellSeen().calls.empty());
 
     ::SendMessageA(tray.Hwnd(), WM_SETTINGCHANGE, SPI_SETWORKAREA, 0);
-    ASSERT_EQ(g_shell.calls.size(), 1u);
-    EXPECT_EQ(g_shell.calls[0].message, static_cast<DWORD>(NIM_ADD));
+    ASSERT_EQ(ShellSeen().calls.size(), 1u);
+    EXPECT_EQ(ShellSeen().calls[0].message, static_cast<DWORD>(NIM_ADD));
     ExpectState(tray, FALSE, FALSE, TRUE);
-    g_shell.calls.clear();
+    ShellSeen().calls.clear();
   }
-  ASSERT_EQ(g_shell.calls.size(), 1u);
-  EXPECT_EQ(g_shell.calls[0].message, static_cast<DWORD>(NIM_DELETE));
-  EXPECT_FALSE(g_shell.registered);
+  ASSERT_EQ(ShellSeen().calls.size(), 1u);
+  EXPECT_EQ(ShellSeen().calls[0].message, static_cast<DWORD>(NIM_DELETE));
+  EXPECT_FALSE(ShellSeen().registered);
 }
 
 TEST_F(SystemTrayTest, DestructionAfterFailedAddMakesNoDelete) {
   {
-    CSystemTray tray;
-    g_shell.taskbarUp = false;
+    CSystemTray tray(TestShell(), WindowsXp);
+    ShellSeen().taskbarUp = false;
     EXPECT_FALSE(CreateAsProgram(tray));
-    g_shell.calls.clear();
+    ShellSeen().calls.clear();
   }
-  EXPECT_TRUE(g_shell.calls.empty());
+  EXPECT_TRUE(ShellSeen().calls.empty());
 }
 
 TEST_F(SystemTrayTest, DestructionRemovesIconMenuAndWindow) {
   HWND window = nullptr;
   HMENU menu = nullptr;
   {
-    CSystemTray tray;
+    CSystemTray tray(TestShell(), WindowsXp);
     ASSERT_TRUE(CreateAsProgram(tray));
     window = tray.Hwnd();
     menu = tray.TrayMenu();
   }
-  EXPECT_FALSE(g_shell.registered);
+  EXPECT_FALSE(ShellSeen().registered);
   EXPECT_FALSE(::IsWindow(window));
   EXPECT_FALSE(::IsMenu(menu));
 }

@@ -10,14 +10,16 @@
 #include "resources/resource.h"
 #include "ui/App.h"
 #include "ui/StartUp.h"
+#include "support/TestShell.h"
 #include "support/TestSupport.h"
 
 namespace {
 
+// Runs the hook at the end of every WM_INITDIALOG of a dialog made with the tests' shell.
 class InitHookGuard {
  public:
-  explicit InitHookGuard(ui::Dialog::InitHook hook) { ui::Dialog::SetInitHook(hook); }
-  ~InitHookGuard() { ui::Dialog::SetInitHook(nullptr); }
+  explicit InitHookGuard(void (*hook)(ui::Dialog&)) { support::ShellSeen().onDialog = hook; }
+  ~InitHookGuard() { support::ShellSeen().onDialog = nullptr; }
 };
 
 constexpr UINT kPowerLike = WM_APP + 5;
@@ -27,7 +29,7 @@ constexpr UINT kNotifyCode = 77;
 // A dialog whose table records which handler saw what.
 class TableDialog : public ui::Dialog {
  public:
-  TableDialog() : ui::Dialog(IDD_MANUALSELECTION, nullptr) {}
+  TableDialog() : ui::Dialog(IDD_MANUALSELECTION, nullptr, &support::TestShell()) {}
 
   std::vector<std::string> calls;
   BOOL swallowSetText = FALSE;
@@ -322,7 +324,7 @@ TEST(UiDialogModal, WithoutAnOwnerTheMainWindowOwnsTheDialog) {
     EXPECT_TRUE(g_ownerDisabled);
     EXPECT_TRUE(::IsWindowEnabled(main.Hwnd()));  // given back after the run
 
-    ui::Dialog owned(IDD_ABOUTBOX, other.Hwnd());
+    ui::Dialog owned(IDD_ABOUTBOX, other.Hwnd(), &support::TestShell());
     EXPECT_EQ(RunModal(owned, WM_COMMAND, IDOK), IDOK);
     EXPECT_EQ(g_modalOwner, other.Hwnd());
   }

@@ -12,6 +12,7 @@
 #include "ui/App.h"
 #include "ui/Dialog.h"
 #include "ui/StartUp.h"
+#include "support/TestShell.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -19,7 +20,8 @@ namespace {
 // A modeless dialog whose exchange is whatever the test sets.
 class ExchangeDialog : public ui::Dialog {
  public:
-  explicit ExchangeDialog(int templateId) : ui::Dialog(templateId, nullptr) {}
+  explicit ExchangeDialog(int templateId)
+      : ui::Dialog(templateId, nullptr, &support::TestShell()) {}
   std::function<void(ui::DataExchange&)> exchange;
 
  protected:
