@@ -117,7 +117,7 @@ void ModelTick(benchmark::State& state, int changeEvery, monitor::ViewMode view)
   StepTable steps = SimTable();
   monitor::ChartModel model;
   model.SetUp({0, 0, 163, 52}, steps);
-  if (view != monitor::kFramedView) {
+  if (view != monitor::FramedView) {
     model.viewMode = view;
     model.Relayout(view, steps);
   }
@@ -205,10 +205,10 @@ int main(int argc, char** argv) {
 
   // Steady: the frequency holds, as between load changes. Typical: a new label every tenth tick.
   // Every tick: the worst case, a label formatted on every tick.
-  Register("model_tick/steady", 0, monitor::kFramedView);
-  Register("model_tick/change_every_10", 10, monitor::kFramedView);
-  Register("model_tick/change_every_tick", 1, monitor::kFramedView);
-  Register("model_tick/strip_change_every_tick", 1, monitor::kStripView);
+  Register("model_tick/steady", 0, monitor::FramedView);
+  Register("model_tick/change_every_10", 10, monitor::FramedView);
+  Register("model_tick/change_every_tick", 1, monitor::FramedView);
+  Register("model_tick/strip_change_every_tick", 1, monitor::StripView);
 
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 2;

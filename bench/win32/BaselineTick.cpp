@@ -5,7 +5,7 @@
 namespace bench {
 
 namespace {
-constexpr char kLabel[] = "Freq: 1000MHz Volt: 1.500V ";
+constexpr char Label[] = "Freq: 1000MHz Volt: 1.500V ";
 }  // namespace
 
 BaselineTick::~BaselineTick() {
@@ -36,7 +36,7 @@ void BaselineTick::SetUp(HWND chart) {
 void BaselineTick::Tick() {
   if (dc_ == nullptr) return;
   sink_ = cpuid_.Query(LeafCurrentState).eax;
-  ::TextOutA(dc_, 2, 2, kLabel, sizeof kLabel - 1);
+  ::TextOutA(dc_, 2, 2, Label, sizeof Label - 1);
   ::Polyline(dc_, points_, 200);
 }
 

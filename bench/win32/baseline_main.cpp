@@ -9,9 +9,9 @@
 
 namespace {
 
-constexpr UINT_PTR kSampleTimer = 16;
-constexpr UINT kPeriodMs = 100;
-constexpr WORD kCloseCommand = 32774;
+constexpr UINT_PTR TickTimer = 16;
+constexpr UINT PeriodMs = 100;
+constexpr WORD CloseCommand = 32774;
 
 bench::BaselineTick g_tick;
 
@@ -19,21 +19,21 @@ INT_PTR CALLBACK BaselineProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) 
   switch (message) {
     case WM_INITDIALOG:
       g_tick.SetUp(::GetDlgItem(dialog, IDC_BASELINE_CHART));
-      ::SetTimer(dialog, kSampleTimer, kPeriodMs, nullptr);
+      ::SetTimer(dialog, TickTimer, PeriodMs, nullptr);
       return TRUE;
     case WM_TIMER:
-      if (wParam != kSampleTimer) return FALSE;
+      if (wParam != TickTimer) return FALSE;
       g_tick.Tick();
       return TRUE;
     case WM_COMMAND: {
       WORD id = LOWORD(wParam);
-      if (id != kCloseCommand && id != IDCANCEL && id != IDOK) return FALSE;
-      ::KillTimer(dialog, kSampleTimer);
+      if (id != CloseCommand && id != IDCANCEL && id != IDOK) return FALSE;
+      ::KillTimer(dialog, TickTimer);
       ::EndDialog(dialog, IDOK);
       return TRUE;
     }
     case WM_CLOSE:
-      ::KillTimer(dialog, kSampleTimer);
+      ::KillTimer(dialog, TickTimer);
       ::EndDialog(dialog, IDCANCEL);
       return TRUE;
     default:

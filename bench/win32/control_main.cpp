@@ -26,10 +26,10 @@
 
 namespace {
 
-constexpr WORD kCloseCommand = 32774;
-constexpr DWORD kStartTimeoutMs = 30000;
-constexpr DWORD kExitTimeoutMs = 10000;
-constexpr DWORD kBoxGraceMs = 2000;
+constexpr WORD CloseCommand = 32774;
+constexpr DWORD StartTimeoutMs = 30000;
+constexpr DWORD ExitTimeoutMs = 10000;
+constexpr DWORD BoxGraceMs = 2000;
 
 struct Search {
   DWORD processId;
@@ -60,15 +60,15 @@ std::vector<HWND> Dialogs(DWORD processId, bool visibleOnly) {
 // during set-up), and waits for it to end; false when it had to be ended by force.
 bool CloseProcess(HANDLE process, DWORD processId) {
   for (HWND dialog : Dialogs(processId, false)) {
-    ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(kCloseCommand, 0), 0);
+    ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(CloseCommand, 0), 0);
   }
-  if (::WaitForSingleObject(process, kBoxGraceMs) == WAIT_OBJECT_0) return true;
+  if (::WaitForSingleObject(process, BoxGraceMs) == WAIT_OBJECT_0) return true;
   for (HWND dialog : Dialogs(processId, true)) {
     ::PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
   }
-  if (::WaitForSingleObject(process, kExitTimeoutMs) == WAIT_OBJECT_0) return true;
+  if (::WaitForSingleObject(process, ExitTimeoutMs) == WAIT_OBJECT_0) return true;
   ::TerminateProcess(process, 2);
-  ::WaitForSingleObject(process, kExitTimeoutMs);
+  ::WaitForSingleObject(process, ExitTimeoutMs);
   return false;
 }
 
@@ -97,7 +97,7 @@ double TimeOneStart(const std::string& exe) {
     return -1;
   }
   double ms = -1;
-  while (bench::Seconds(bench::Now() - begin) * 1000 < kStartTimeoutMs) {
+  while (bench::Seconds(bench::Now() - begin) * 1000 < StartTimeoutMs) {
     if (!Dialogs(info.dwProcessId, true).empty()) {
       ms = bench::Seconds(bench::Now() - begin) * 1000;
       break;

@@ -33,8 +33,8 @@
 
 namespace {
 
-constexpr int32_t kQuietTimer = 3600000;  // the real timer never fires during a run
-constexpr int kWarmUpTicks = 400;
+constexpr int32_t QuietTimer = 3600000;  // the real timer never fires during a run
+constexpr int WarmUpTicks = 400;
 
 // The simulated processor as the demo drives it at Timer = 100: each reading of the current
 // state moves its clock on by one period, with a load that turns over now and then.
@@ -225,7 +225,7 @@ int main(int argc, char** argv) {
 
   support::MemoryStore store;
   app::AppSettings settings = support::DefaultSettings(0);
-  settings.Timer = kQuietTimer;
+  settings.Timer = QuietTimer;
   auto dialog = std::make_unique<monitor::MonitorDialog>(settings, store, platform);
   if (!dialog->Create()) {
     std::fprintf(stderr, "bench_handler: the monitor window could not be made\n");
@@ -255,9 +255,9 @@ int main(int argc, char** argv) {
   for (const Config& config : configs) {
     settings.SpdSenIcon = config.speedIcon;
     settings.ShowMinMax = config.showMinMax;
-    TimeTicks(dialog->Hwnd(), kWarmUpTicks, 0);
+    TimeTicks(dialog->Hwnd(), WarmUpTicks, 0);
   }
-  TimeTicks(baseline.window, kWarmUpTicks, 0);
+  TimeTicks(baseline.window, WarmUpTicks, 0);
 
   Objects before = CountObjects();
   uint64_t changesBefore = cpuid.changes;

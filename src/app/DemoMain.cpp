@@ -23,14 +23,14 @@ class HostLoadCpuid : public CpuidSource {
   CpuidResult Query(uint32_t leaf) override {
     if (leaf == LeafCurrentState) {
       DWORD now = ::GetTickCount();
-      if (now - lastSample_ >= kSamplePeriodMs) SampleLoad();
+      if (now - lastSample_ >= SamplePeriodMs) SampleLoad();
       processor_.SetClock(static_cast<uint32_t>(now - start_));
     }
     return processor_.Query(leaf);
   }
 
  private:
-  static constexpr DWORD kSamplePeriodMs = 250;
+  static constexpr DWORD SamplePeriodMs = 250;
 
   void SampleLoad() {
     lastSample_ = ::GetTickCount();

@@ -4,12 +4,12 @@ namespace app {
 
 namespace {
 
-constexpr ULONG kProcessorPerformanceClass = 8;
+constexpr ULONG ProcessorPerformanceClass = 8;
 static_assert(sizeof(ProcessorPerformance) == 48, "the system's record size on both targets");
 
 // The 9x family's performance counters live under HKEY_DYN_DATA: reading a counter's name under
 // StartStat starts it, StatData holds its value, StopStat stops it.
-constexpr const char* kUsageCounter = "KERNEL\\CPUUsage";
+constexpr const char* UsageCounterName = "KERNEL\\CPUUsage";
 
 uint64_t Ticks(LARGE_INTEGER value) {
   return static_cast<uint64_t>(value.QuadPart);
@@ -35,7 +35,7 @@ HostLoadApi HostLoadApi::System() {
 }
 
 HostLoadReader::HostLoadReader(const HostLoadApi& api) : api_(api) {
-  sim::ProcessorTimes probe[sim::BusiestLoad::kMaxProcessors];
+  sim::ProcessorTimes probe[sim::BusiestLoad::MaxProcessors];
   if (api_.querySystem != nullptr && ReadPerProcessor(probe) != 0) {
     source_ = Source::PerProcessor;
   } else if (api_.systemTimes != nullptr && ReadSystemTimes(probe) != 0) {
@@ -65,19 +65,19 @@ bool HostLoadReader::TouchCounter(const char* subkey) const {
   if (api_.regOpen(HKEY_DYN_DATA, subkey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
   DWORD value = 0;
   DWORD size = sizeof value;
-  LONG status =
-      api_.regQuery(key, kUsageCounter, nullptr, nullptr, reinterpret_cast<BYTE*>(&value), &size);
+  LONG status = api_.regQuery(key, UsageCounterName, nullptr, nullptr,
+                              reinterpret_cast<BYTE*>(&value), &size);
   api_.regClose(key);
   return status == ERROR_SUCCESS;
 }
 
 size_t HostLoadReader::ReadPerProcessor(sim::ProcessorTimes* times) const {
-  ProcessorPerformance records[sim::BusiestLoad::kMaxProcessors];
+  ProcessorPerformance records[sim::BusiestLoad::MaxProcessors];
   ULONG returned = 0;
-  if (api_.querySystem(kProcessorPerformanceClass, records, sizeof records, &returned) != 0)
+  if (api_.querySystem(ProcessorPerformanceClass, records, sizeof records, &returned) != 0)
     return 0;
   size_t count = returned / sizeof(ProcessorPerformance);
-  if (count > sim::BusiestLoad::kMaxProcessors) count = sim::BusiestLoad::kMaxProcessors;
+  if (count > sim::BusiestLoad::MaxProcessors) count = sim::BusiestLoad::MaxProcessors;
   for (size_t i = 0; i < count; ++i) {
     times[i].idle = Ticks(records[i].idle);
     times[i].total = Ticks(records[i].kernel) + Ticks(records[i].user);
@@ -96,7 +96,7 @@ size_t HostLoadReader::ReadSystemTimes(sim::ProcessorTimes* times) const {
 int HostLoadReader::ReadUsageCounter() const {
   DWORD value = 0;
   DWORD size = sizeof value;
-  if (api_.regQuery(usageKey_, kUsageCounter, nullptr, nullptr, reinterpret_cast<BYTE*>(&value),
+  if (api_.regQuery(usageKey_, UsageCounterName, nullptr, nullptr, reinterpret_cast<BYTE*>(&value),
                     &size) != ERROR_SUCCESS ||
       size != sizeof value) {
     return -1;
@@ -105,7 +105,7 @@ int HostLoadReader::ReadUsageCounter() const {
 }
 
 int HostLoadReader::Sample(uint32_t nowMs) {
-  sim::ProcessorTimes times[sim::BusiestLoad::kMaxProcessors];
+  sim::ProcessorTimes times[sim::BusiestLoad::MaxProcessors];
   switch (source_) {
     case Source::PerProcessor:
       return busiest_.Update(times, ReadPerProcessor(times));

@@ -10,11 +10,11 @@
 
 namespace app {
 
-const char* const kInstanceMutexName = "{7C1E93A0-2B64-4A1F-9F3C-00105A6E4D21}";
-const char* const kCompanyKey = product::kCompanyKey;
+const char* const InstanceMutexName = "{7C1E93A0-2B64-4A1F-9F3C-00105A6E4D21}";
+const char* const CompanyKey = product::CompanyKey;
 
 int MonitorApp::Run(const monitor::Platform& platform, app::SettingsStore& store) {
-  instanceMutex = ::CreateMutexA(nullptr, FALSE, kInstanceMutexName);
+  instanceMutex = ::CreateMutexA(nullptr, FALSE, InstanceMutexName);
   int exitCode = 0;
   if (::GetLastError() == ERROR_ALREADY_EXISTS) {
     ui::AppMessageBox(&platform.shell, IDS_ALREADY_RUNNING, MB_OK);
@@ -32,7 +32,7 @@ int MonitorApp::Run(const monitor::Platform& platform, app::SettingsStore& store
 
 int RunProgram(const monitor::Platform& platform) {
   ui::StartUp();
-  RegistryStore store(kCompanyKey, ui::AppName().c_str());
+  RegistryStore store(CompanyKey, ui::AppName().c_str());
   MonitorApp application;
   return application.Run(platform, store);
 }

@@ -9,8 +9,8 @@
 
 namespace app {
 
-extern const char* const kInstanceMutexName;
-extern const char* const kCompanyKey;
+extern const char* const InstanceMutexName;
+extern const char* const CompanyKey;
 
 class MonitorApp : public app::AppSettings {
  public:

@@ -16,7 +16,7 @@ class SettingsStore {
   virtual void WriteInt(const char* section, const char* name, int32_t value) = 0;
 };
 
-extern const char* const kSettingsSection;
+extern const char* const SettingsSection;
 
 // The seven settings, named as their registry values. Every switch counts as on when nonzero.
 struct AppSettings {

@@ -4,7 +4,7 @@ namespace base {
 
 namespace {
 
-constexpr int kFieldLimit = 31;
+constexpr int FieldLimit = 31;
 
 bool IsBlank(char c) {
   return c == ' ' || c == '\t';
@@ -17,8 +17,8 @@ bool IsDigit(char c) {
 
 bool ParseUnsignedField(const char* text, uint32_t& value) {
   if (text == nullptr) return false;
-  char field[kFieldLimit + 1] = {};
-  for (int i = 0; i < kFieldLimit && text[i] != '\0'; ++i) field[i] = text[i];
+  char field[FieldLimit + 1] = {};
+  for (int i = 0; i < FieldLimit && text[i] != '\0'; ++i) field[i] = text[i];
 
   const char* p = field;
   while (IsBlank(*p)) ++p;

@@ -18,18 +18,18 @@ struct Column {
   int width;
 };
 
-constexpr Column kColumns[] = {
+constexpr Column Columns[] = {
     {IDS_COLUMN_FREQUENCY, LVCFMT_RIGHT, 62},   {IDS_COLUMN_VOLTAGE, LVCFMT_RIGHT, 48},
     {IDS_COLUMN_CD_DIVIDER, LVCFMT_CENTER, 51}, {IDS_COLUMN_CD_FREQUENCY, LVCFMT_RIGHT, 54},
     {IDS_COLUMN_SD_DIVIDER, LVCFMT_CENTER, 51}, {IDS_COLUMN_SD_FREQUENCY, LVCFMT_RIGHT, 54},
 };
-constexpr int kColumnCount = static_cast<int>(sizeof kColumns / sizeof kColumns[0]);
-constexpr size_t kCellSize = 32;
+constexpr int ColumnCount = static_cast<int>(sizeof Columns / sizeof Columns[0]);
+constexpr size_t CellSize = 32;
 
 }  // namespace
 
 // The OK button has its own id, not IDOK, so it is mapped to the standard confirm here.
-const ui::MessageEntry<CpuInfoDialog> CpuInfoDialog::kMessages[] = {
+const ui::MessageEntry<CpuInfoDialog> CpuInfoDialog::Messages[] = {
     {WM_COMMAND, IDC_CPUINFO_OK, BN_CLICKED, &CpuInfoDialog::OkCommand},
 };
 
@@ -38,7 +38,7 @@ CpuInfoDialog::CpuInfoDialog(const StepTable& steps, const ProcessorInfo& texts,
     : ui::Dialog(IDD_CPUINFO, owner, shell), info(texts), steps_(steps) {}
 
 INT_PTR CpuInfoDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
-  INT_PTR result = ui::RouteMessage(*this, kMessages, message, wParam, lParam, handled);
+  INT_PTR result = ui::RouteMessage(*this, Messages, message, wParam, lParam, handled);
   return handled ? result : ui::Dialog::HandleMessage(message, wParam, lParam, handled);
 }
 
@@ -65,12 +65,12 @@ BOOL CpuInfoDialog::OnInitDialog() {
 }
 
 void CpuInfoDialog::InsertColumns() {
-  for (int k = 0; k < kColumnCount; ++k) {
-    LongText heading = LoadText(kColumns[k].heading);
+  for (int k = 0; k < ColumnCount; ++k) {
+    LongText heading = LoadText(Columns[k].heading);
     LVCOLUMNA column = {};
     column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
-    column.fmt = kColumns[k].format;
-    column.cx = kColumns[k].width;
+    column.fmt = Columns[k].format;
+    column.cx = Columns[k].width;
     column.pszText = heading.data();
     column.iSubItem = k;
     ::SendMessageA(stepList.Hwnd(), LVM_INSERTCOLUMNA, static_cast<WPARAM>(k),
@@ -79,9 +79,9 @@ void CpuInfoDialog::InsertColumns() {
 }
 
 void CpuInfoDialog::InsertRow(int i) {
-  char cells[kColumnCount][kCellSize];
+  char cells[ColumnCount][CellSize];
   FormatText(cells[0], sizeof cells[0], "%dMHz", static_cast<int>(steps_.frequencyMHz[i]));
-  char volts[kCellSize];
+  char volts[CellSize];
   FormatVolts(volts, sizeof volts, steps_.voltage[i]);
   FormatText(cells[1], sizeof cells[1], "%sV", volts);
   FormatText(cells[2], sizeof cells[2], "%d", static_cast<int>(steps_.cdDivider[i]));
@@ -94,7 +94,7 @@ void CpuInfoDialog::InsertRow(int i) {
   item.iItem = i;
   item.pszText = cells[0];
   ::SendMessageA(stepList.Hwnd(), LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
-  for (int k = 1; k < kColumnCount; ++k) {
+  for (int k = 1; k < ColumnCount; ++k) {
     LVITEMA sub = {};
     sub.iSubItem = k;
     sub.pszText = cells[k];

@@ -36,7 +36,7 @@ class CpuInfoDialog : public ui::Dialog {
   void InsertColumns();
   void InsertRow(int i);
 
-  static const ui::MessageEntry<CpuInfoDialog> kMessages[];
+  static const ui::MessageEntry<CpuInfoDialog> Messages[];
   const StepTable& steps_;
 };
 

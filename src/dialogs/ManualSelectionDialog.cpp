@@ -7,7 +7,7 @@
 
 namespace dialogs {
 
-const ui::MessageEntry<ManualSelectionDialog> ManualSelectionDialog::kMessages[] = {
+const ui::MessageEntry<ManualSelectionDialog> ManualSelectionDialog::Messages[] = {
     {WM_COMMAND, IDC_LOCK_MAX, BN_CLICKED, &ManualSelectionDialog::OnLockMaxClicked},
     {WM_COMMAND, IDC_LOCK_MIN, BN_CLICKED, &ManualSelectionDialog::OnLockMinClicked},
     {WM_COMMAND, IDC_MIN_COMBO, CBN_SELCHANGE, &ManualSelectionDialog::OnMinLimitChanged},
@@ -23,7 +23,7 @@ ManualSelectionDialog::ManualSelectionDialog(const StepTable& steps, HWND owner,
 
 INT_PTR ManualSelectionDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam,
                                              bool& handled) {
-  INT_PTR result = ui::RouteMessage(*this, kMessages, message, wParam, lParam, handled);
+  INT_PTR result = ui::RouteMessage(*this, Messages, message, wParam, lParam, handled);
   return handled ? result : ui::Dialog::HandleMessage(message, wParam, lParam, handled);
 }
 

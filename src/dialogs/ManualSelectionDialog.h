@@ -43,7 +43,7 @@ class ManualSelectionDialog : public ui::Dialog {
   // Saves the controls, applies one rule to the members, shows the result.
   void ApplyRule(void (*rule)(ManualSelection&));
 
-  static const ui::MessageEntry<ManualSelectionDialog> kMessages[];
+  static const ui::MessageEntry<ManualSelectionDialog> Messages[];
   const StepTable& steps_;
 };
 

@@ -10,7 +10,7 @@ namespace dialogs {
 
 // OK and Cancel carry the ids 3 and 4, so they are mapped to the standard handling here; Enter
 // reaches OK as the default button, Escape and the close box come as IDCANCEL.
-const ui::MessageEntry<PropertiesDialog> PropertiesDialog::kMessages[] = {
+const ui::MessageEntry<PropertiesDialog> PropertiesDialog::Messages[] = {
     {WM_COMMAND, IDC_PROPERTIES_OK, BN_CLICKED, &PropertiesDialog::OkCommand},
     {WM_COMMAND, IDC_PROPERTIES_CANCEL, BN_CLICKED, &PropertiesDialog::CancelCommand},
 };
@@ -38,7 +38,7 @@ void PropertiesDialog::SaveTo(app::AppSettings& settings) const {
 }
 
 INT_PTR PropertiesDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
-  INT_PTR result = ui::RouteMessage(*this, kMessages, message, wParam, lParam, handled);
+  INT_PTR result = ui::RouteMessage(*this, Messages, message, wParam, lParam, handled);
   return handled ? result : ui::Dialog::HandleMessage(message, wParam, lParam, handled);
 }
 
@@ -55,13 +55,13 @@ void PropertiesDialog::DoDataExchange(ui::DataExchange& dx) {
 BOOL PropertiesDialog::OnInitDialog() {
   ui::Dialog::OnInitDialog();
   HWND spin = intervalSpin.Hwnd();
-  ::SendMessageA(spin, UDM_SETRANGE32, static_cast<WPARAM>(kIntervalMin),
-                 static_cast<LPARAM>(kIntervalMax));
-  UDACCEL accel = {kAccelSeconds, kAccelIncrement};
+  ::SendMessageA(spin, UDM_SETRANGE32, static_cast<WPARAM>(IntervalMin),
+                 static_cast<LPARAM>(IntervalMax));
+  UDACCEL accel = {AccelSeconds, AccelIncrement};
   ::SendMessageA(spin, UDM_SETACCEL, 1, reinterpret_cast<LPARAM>(&accel));
   // The buddy field follows the position, so this also rewrites the field.
   ::SendMessageA(spin, UDM_SETPOS, 0, MAKELPARAM(LOWORD(Timer), 0));
-  if (Timer > static_cast<uint32_t>(kIntervalMax)) {
+  if (Timer > static_cast<uint32_t>(IntervalMax)) {
     // The spin control cannot hold a stored interval past its range: it would show another
     // number, and OK would then store that one although the user never touched the field.
     char text[16];

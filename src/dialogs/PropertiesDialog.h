@@ -15,11 +15,11 @@ namespace dialogs {
 class PropertiesDialog : public ui::Dialog {
  public:
   // The spin arrows stay within this range; typed values are not limited to it.
-  static constexpr int kIntervalMin = 0;
-  static constexpr int kIntervalMax = 10000;
+  static constexpr int IntervalMin = 0;
+  static constexpr int IntervalMax = 10000;
   // One acceleration step: after a second of holding an arrow, steps of 10.
-  static constexpr UINT kAccelSeconds = 1;
-  static constexpr UINT kAccelIncrement = 10;
+  static constexpr UINT AccelSeconds = 1;
+  static constexpr UINT AccelIncrement = 10;
 
   // Without an owner the dialog is owned by the main window when it runs.
   explicit PropertiesDialog(HWND owner = nullptr, const ui::Shell* shell = nullptr);
@@ -43,7 +43,7 @@ class PropertiesDialog : public ui::Dialog {
   void DoDataExchange(ui::DataExchange& dx) override;
 
  private:
-  static const ui::MessageEntry<PropertiesDialog> kMessages[];
+  static const ui::MessageEntry<PropertiesDialog> Messages[];
 };
 
 }  // namespace dialogs

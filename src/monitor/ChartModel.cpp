@@ -30,28 +30,28 @@ int32_t ScaleY(int step, int lastStep, int32_t top, int32_t span) {
 }
 
 void FillScale(const StepTable& steps, ViewMode mode, int32_t (&chartY)[MaxSteps]) {
-  bool strip = mode == kStripView;
+  bool strip = mode == StripView;
   int count = steps.lastStep + 1 < MaxSteps ? steps.lastStep + 1 : MaxSteps;
   for (int j = 0; j < count; ++j) {
-    chartY[j] = strip ? ScaleY(j, steps.lastStep, kStripTop, kStripSpan)
-                      : ScaleY(j, steps.lastStep, kFramedTop, kFramedSpan);
+    chartY[j] = strip ? ScaleY(j, steps.lastStep, StripTop, StripSpan)
+                      : ScaleY(j, steps.lastStep, FramedTop, FramedSpan);
   }
 }
 
 int SpeedBandFor(int step, int lastStep) {
   if (lastStep <= 0) return 0;
-  return Clamp(step * 7 / lastStep, 0, kSpeedBandCount - 1);
+  return Clamp(step * 7 / lastStep, 0, SpeedBandCount - 1);
 }
 
 ViewChange NextView(int32_t viewMode, const Rect& fullWindowRect, int32_t chartHeight) {
   int32_t next = viewMode + 1;
   ViewChange change = {};
-  if (next == kBareView) {
-    change = {kBareView, false, fullWindowRect.Width() - 7, chartHeight, false};
-  } else if (next == kStripView) {
-    change = {kStripView, false, fullWindowRect.Width() - 7, chartHeight - 37, true};
+  if (next == BareView) {
+    change = {BareView, false, fullWindowRect.Width() - 7, chartHeight, false};
+  } else if (next == StripView) {
+    change = {StripView, false, fullWindowRect.Width() - 7, chartHeight - 37, true};
   } else {
-    change = {kFramedView, true, fullWindowRect.Width(), fullWindowRect.Height(), true};
+    change = {FramedView, true, fullWindowRect.Width(), fullWindowRect.Height(), true};
   }
   return change;
 }
@@ -64,7 +64,7 @@ ChartModel::ChartModel()
       currentStep(0),
       upperStep(0),
       lowerStep(0),
-      viewMode(kFramedView),
+      viewMode(FramedView),
       chartY{},
       frequencyLine{},
       lowerLine{},
@@ -74,18 +74,18 @@ ChartModel::ChartModel()
 
 void ChartModel::SetUp(const Rect& chartClient, const StepTable& steps) {
   chartRect = chartClient;
-  viewMode = kFramedView;
-  Relayout(kFramedView, steps);
+  viewMode = FramedView;
+  Relayout(FramedView, steps);
   lowerStep = steps.lastStep > 0 ? steps.lastStep : 0;
 }
 
 void ChartModel::Relayout(ViewMode mode, const StepTable& steps) {
   // The arrays hold 200 columns: a wider chart draws its first 200, a narrow strip none.
-  bool strip = mode == kStripView;
-  int32_t columns = strip ? chartRect.Width() - kStripLeft : chartRect.Width();
+  bool strip = mode == StripView;
+  int32_t columns = strip ? chartRect.Width() - StripLeft : chartRect.Width();
   chartWidth = Clamp(columns, 0, ChartPoints);
   chartX = chartWidth;
-  LayOutColumns(strip ? kStripLeft : 0);
+  LayOutColumns(strip ? StripLeft : 0);
   FillScale(steps, mode, chartY);
 }
 
@@ -99,7 +99,7 @@ void ChartModel::LayOutColumns(int32_t firstX) {
 
 ChartModel::TickStart ChartModel::BeginTick(int32_t frequency, const StepTable& steps,
                                             bool speedIcon) {
-  TickStart start = {false, false, kNoSpeedBand};
+  TickStart start = {false, false, NoSpeedBand};
   if (steps.lastStep < 0) return start;
   if (chartX >= chartWidth) {
     chartX = 0;
@@ -111,7 +111,7 @@ ChartModel::TickStart ChartModel::BeginTick(int32_t frequency, const StepTable& 
     currentStep = FindStep(steps.frequencyMHz, steps.lastStep, frequency, currentStep);
     lastFrequency = frequency;
     int length;
-    if (viewMode == kStripView) {
+    if (viewMode == StripView) {
       length = FormatText(chartLabel, sizeof chartLabel, "%dMHz ", frequency);
     } else {
       char volts[sizeof chartLabel];

@@ -12,21 +12,21 @@ namespace monitor {
 constexpr int ChartPoints = 200;
 constexpr unsigned SampleTimer = 16;
 // Speed bands, 0 for the fastest step to 7 for the slowest; the window shows one icon per band.
-constexpr int kSpeedBandCount = 8;
-constexpr int kNoSpeedBand = -1;
+constexpr int SpeedBandCount = 8;
+constexpr int NoSpeedBand = -1;
 
 // Columns left free for the short label in the strip view.
-constexpr int32_t kStripLeft = 56;
+constexpr int32_t StripLeft = 56;
 // WS_CAPTION | WS_SYSMENU: removed for the bare and strip views, restored for the framed one.
-constexpr uint32_t kFrameStyle = 0x00C80000;
-constexpr int32_t kFramedTop = 20;
-constexpr int32_t kFramedSpan = 32;
-constexpr int32_t kStripTop = 1;
-constexpr int32_t kStripSpan = 16;
-constexpr int32_t kLabelX = 2;
-constexpr int32_t kLabelY = 2;
+constexpr uint32_t FrameStyle = 0x00C80000;
+constexpr int32_t FramedTop = 20;
+constexpr int32_t FramedSpan = 32;
+constexpr int32_t StripTop = 1;
+constexpr int32_t StripSpan = 16;
+constexpr int32_t LabelX = 2;
+constexpr int32_t LabelY = 2;
 
-enum ViewMode : int32_t { kFramedView = 0, kBareView = 1, kStripView = 2 };
+enum ViewMode : int32_t { FramedView = 0, BareView = 1, StripView = 2 };
 
 struct ChartPoint {
   int32_t x;
@@ -65,7 +65,7 @@ class ChartModel {
   struct TickStart {
     bool blank;     // fill chartRect black before anything else
     bool label;     // draw chartLabel at (2, 2)
-    int speedBand;  // speed band whose icon to show, kNoSpeedBand for none
+    int speedBand;  // speed band whose icon to show, NoSpeedBand for none
   };
 
   ChartModel();

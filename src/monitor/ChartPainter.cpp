@@ -9,9 +9,9 @@ static_assert(offsetof(ChartPoint, y) == offsetof(POINT, y), "chart points are h
 
 namespace {
 
-constexpr COLORREF kTraceColour = RGB(0, 255, 255);
-constexpr COLORREF kLimitColour = RGB(255, 255, 70);
-constexpr COLORREF kBlack = RGB(0, 0, 0);
+constexpr COLORREF TraceColour = RGB(0, 255, 255);
+constexpr COLORREF LimitColour = RGB(255, 255, 70);
+constexpr COLORREF Black = RGB(0, 0, 0);
 
 const POINT* AsPoints(const ChartPoint* points) {
   return reinterpret_cast<const POINT*>(points);
@@ -39,14 +39,14 @@ void ChartPainter::Release() {
 }
 
 void ChartPainter::SetUp(HWND chartWindow) {
-  tracePen = ::CreatePen(PS_SOLID, 0, kTraceColour);
-  limitPen = ::CreatePen(PS_SOLID, 0, kLimitColour);
+  tracePen = ::CreatePen(PS_SOLID, 0, TraceColour);
+  limitPen = ::CreatePen(PS_SOLID, 0, LimitColour);
   chartFont = ::CreateFontA(-11, 0, 0, 0, 600, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_TT_PRECIS,
                             CLIP_TT_ALWAYS, DEFAULT_QUALITY, FF_SWISS, "Arial");
   chartWindow_ = chartWindow;
   chartDC = ::GetDC(chartWindow);
   if (chartDC == nullptr) return;
-  ::SetTextColor(chartDC, kTraceColour);
+  ::SetTextColor(chartDC, TraceColour);
   originalFont_ = ::SelectObject(chartDC, chartFont);
   originalPen_ = ::SelectObject(chartDC, tracePen);
 }
@@ -55,7 +55,7 @@ void ChartPainter::Blank(const Rect& rect) {
   if (chartDC == nullptr) return;
   RECT area = {rect.left, rect.top, rect.right, rect.bottom};
   // Leaves the background black, which is also the label's background.
-  ::SetBkColor(chartDC, kBlack);
+  ::SetBkColor(chartDC, Black);
   ::ExtTextOutA(chartDC, 0, 0, ETO_OPAQUE, &area, "", 0, nullptr);
   labelWidth_ = 0;
 }
@@ -67,8 +67,8 @@ void ChartPainter::Label(const char* text, int length) {
   SIZE extent = {0, 0};
   ::GetTextExtentPoint32A(chartDC, text, length, &extent);
   LONG width = extent.cx > labelWidth_ ? extent.cx : labelWidth_;
-  RECT area = {kLabelX, kLabelY, kLabelX + width, kLabelY + extent.cy};
-  ::ExtTextOutA(chartDC, kLabelX, kLabelY, ETO_OPAQUE, &area, text, static_cast<UINT>(length),
+  RECT area = {LabelX, LabelY, LabelX + width, LabelY + extent.cy};
+  ::ExtTextOutA(chartDC, LabelX, LabelY, ETO_OPAQUE, &area, text, static_cast<UINT>(length),
                 nullptr);
   labelWidth_ = extent.cx;
 }

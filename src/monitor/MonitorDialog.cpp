@@ -11,26 +11,25 @@ namespace monitor {
 
 namespace {
 
-constexpr UINT kBalloonTimeoutSeconds = 10;
+constexpr UINT BalloonTimeoutSeconds = 10;
 
 Rect ToRect(const RECT& r) {
   return {r.left, r.top, r.right, r.bottom};
 }
 
 // The icon of each speed band: the fastest shows the whole spiral green, the slowest all yellow.
-constexpr int kSpeedIcons[kSpeedBandCount] = {IDI_SPEED_7, IDI_SPEED_6,   IDI_SPEED_5,
-                                              IDI_SPEED_4, IDI_SPEED_3,   IDI_SPEED_2,
-                                              IDI_SPEED_1, IDI_SPEED_IDLE};
+constexpr int SpeedIcons[SpeedBandCount] = {IDI_SPEED_7, IDI_SPEED_6, IDI_SPEED_5, IDI_SPEED_4,
+                                            IDI_SPEED_3, IDI_SPEED_2, IDI_SPEED_1, IDI_SPEED_IDLE};
 
 // The speed icons are shared resource icons, which live as long as the process: each is loaded
 // once. Loading one again on every change of step costs about 0.1 ms under Wine, several times
 // the rest of the tick.
 HICON SpeedIconHandle(int band) {
-  static HICON loaded[kSpeedBandCount] = {};
-  if (band < 0 || band >= kSpeedBandCount) return nullptr;
+  static HICON loaded[SpeedBandCount] = {};
+  if (band < 0 || band >= SpeedBandCount) return nullptr;
   if (loaded[band] == nullptr) {
     loaded[band] = static_cast<HICON>(::LoadImageA(::GetModuleHandleA(nullptr),
-                                                   MAKEINTRESOURCEA(kSpeedIcons[band]), IMAGE_ICON,
+                                                   MAKEINTRESOURCEA(SpeedIcons[band]), IMAGE_ICON,
                                                    16, 16, LR_SHARED));
   }
   return loaded[band];
@@ -39,7 +38,7 @@ HICON SpeedIconHandle(int band) {
 }  // namespace
 
 // WM_COMMAND entries match the command id and the notification code (0 for menus and clicks).
-const ui::MessageEntry<MonitorDialog> MonitorDialog::kMessages[] = {
+const ui::MessageEntry<MonitorDialog> MonitorDialog::Messages[] = {
     {WM_TIMER, 0, 0, &MonitorDialog::OnTimer},
     {WM_PAINT, 0, 0, &MonitorDialog::OnPaint},
     {WM_COMMAND, IDC_CHART, STN_CLICKED, &MonitorDialog::OnChartClicked},
@@ -50,7 +49,7 @@ const ui::MessageEntry<MonitorDialog> MonitorDialog::kMessages[] = {
     {WM_DESTROY, 0, 0, &MonitorDialog::OnDestroy},
     {WM_WINDOWPOSCHANGING, 0, 0, &MonitorDialog::OnWindowPosChanging},
     {WM_SHOWWINDOW, 0, 0, &MonitorDialog::OnShowWindow},
-    {kStayHiddenMessage, 0, 0, &MonitorDialog::OnStayHidden},
+    {StayHiddenMessage, 0, 0, &MonitorDialog::OnStayHidden},
     {WM_COMMAND, ID_SHOW_HIDE, 0, &MonitorDialog::OnShowHide},
     {WM_COMMAND, ID_ABOUT, 0, &MonitorDialog::OnAbout},
     {WM_COMMAND, ID_HELP, 0, &MonitorDialog::OnHelp},
@@ -87,7 +86,7 @@ INT_PTR MonitorDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam,
     handled = true;
     return TRUE;
   }
-  INT_PTR result = ui::RouteMessage(*this, kMessages, message, wParam, lParam, handled);
+  INT_PTR result = ui::RouteMessage(*this, Messages, message, wParam, lParam, handled);
   if (handled) return result;
   return ui::Dialog::HandleMessage(message, wParam, lParam, handled);
 }
@@ -99,7 +98,7 @@ BOOL MonitorDialog::OnInitDialog() {
   ::SendMessageA(window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
 
   tray.CreateTrayIcon(nullptr, tray::TrayNotifyMessage, LoadText(IDS_TOOLTIP).c_str(), icon,
-                      IDR_TRAY_MENU, FALSE, nullptr, nullptr, 0, kBalloonTimeoutSeconds);
+                      IDR_TRAY_MENU, FALSE, nullptr, nullptr, 0, BalloonTimeoutSeconds);
   tray.SetDefaultMenuItem(0, TRUE);
   tray.SetCommandWindow(window);
   if (app->Advanced != 0) {
@@ -130,7 +129,7 @@ BOOL MonitorDialog::OnInitDialog() {
     // from the chart's rectangle.
     if (!painter.Ready()) chartModel.chartRect = ChartClientRect();
     ::GetWindowRect(window, &fullWindowRect);
-    chartModel.viewMode = kFramedView;
+    chartModel.viewMode = FramedView;
     UpdateData(false);
   }
   return TRUE;
@@ -185,7 +184,7 @@ bool MonitorDialog::Fail(const SetupOutcome& outcome) {
   if (outcome.endsProcess) {
     // Settled before the box: while it waits for its answer, the icon could otherwise still be
     // double-clicked or its menu used on a window that is never to be shown.
-    exitCode_ = kSetupFailedExitCode;
+    exitCode_ = SetupFailedExitCode;
     // The window is never to be shown, not even while the dialog manager takes it down.
     visible = FALSE;
     tray.RemoveTrayIcon();
@@ -196,7 +195,7 @@ bool MonitorDialog::Fail(const SetupOutcome& outcome) {
   } else {
     ui::ShowMessageBox(&platform_.shell, Hwnd(), box.text.c_str(), box.caption.c_str(), MB_OK);
   }
-  if (outcome.endsProcess) EndDialog(kSetupFailedResult);
+  if (outcome.endsProcess) EndDialog(SetupFailedResult);
   return false;
 }
 
@@ -217,7 +216,7 @@ void MonitorDialog::StartTimer() {
 
 void MonitorDialog::PlaceOnTop() {
   ::SetWindowPos(Hwnd(), app->AlwaysOnTop != 0 ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
-                 kAlwaysOnTopFlags);
+                 AlwaysOnTopFlags);
 }
 
 void MonitorDialog::StopTimer() {
@@ -233,7 +232,7 @@ INT_PTR MonitorDialog::OnTimer(WPARAM id, LPARAM) {
   ChartModel::TickStart start = chartModel.BeginTick(frequency, steps, app->SpdSenIcon != 0);
   if (start.blank) painter.Blank(chartModel.chartRect);
   if (start.label) painter.Label(chartModel.chartLabel, chartModel.chartLabelLength);
-  if (start.speedBand != kNoSpeedBand) tray.ChangeIcon(SpeedIconHandle(start.speedBand));
+  if (start.speedBand != NoSpeedBand) tray.ChangeIcon(SpeedIconHandle(start.speedBand));
   bool limitFailed = false;
   if (app->ShowMinMax != 0) {
     const WindowReading window = driver.ReadWindow();
@@ -287,7 +286,7 @@ INT_PTR MonitorDialog::OnChartClicked(WPARAM, LPARAM) {
   ::GetWindowRect(window, &current);
   chartModel.viewMode = change.mode;
   LONG style = ::GetWindowLongA(window, GWL_STYLE);
-  LONG frame = static_cast<LONG>(kFrameStyle);
+  LONG frame = static_cast<LONG>(FrameStyle);
   ::SetWindowLongA(window, GWL_STYLE, change.frame ? (style | frame) : (style & ~frame));
   ::MoveWindow(window, current.left, current.top, change.width, change.height, TRUE);
   if (change.relayout && timerId != 0) {

@@ -18,12 +18,12 @@
 namespace monitor {
 
 // The modal result that tells start-up that set-up failed and the process ends with status 1.
-constexpr INT_PTR kSetupFailedResult = 3;
-constexpr UINT kSetupFailedExitCode = 1;
+constexpr INT_PTR SetupFailedResult = 3;
+constexpr UINT SetupFailedExitCode = 1;
 // SetWindowPos flags of the always-on-top switch: only the z-order changes.
-constexpr UINT kAlwaysOnTopFlags = SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE;
+constexpr UINT AlwaysOnTopFlags = SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE;
 // Posted to itself: re-applies the hide after something showed the window while in the tray.
-constexpr UINT kStayHiddenMessage = WM_APP + 1;
+constexpr UINT StayHiddenMessage = WM_APP + 1;
 
 // The words of a set-up failure's box, from the string table.
 struct BoxText {
@@ -116,7 +116,7 @@ class MonitorDialog : public ui::Dialog {
     tray.EnableMenuCommand(command, TRUE);
   }
 
-  static const ui::MessageEntry<MonitorDialog> kMessages[];
+  static const ui::MessageEntry<MonitorDialog> Messages[];
 
   app::SettingsStore* store_;
   UINT exitCode_ = 0;

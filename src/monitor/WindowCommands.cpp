@@ -58,7 +58,7 @@ INT_PTR MonitorDialog::OnWindowPosChanging(WPARAM, LPARAM lParam) {
 // Under the hidden owner a show only sets the visible style, without moving through the position
 // change above; take it back once the show is over.
 INT_PTR MonitorDialog::OnShowWindow(WPARAM shown, LPARAM) {
-  if (shown != FALSE && !visible) ::PostMessageA(Hwnd(), kStayHiddenMessage, 0, 0);
+  if (shown != FALSE && !visible) ::PostMessageA(Hwnd(), StayHiddenMessage, 0, 0);
   return FALSE;
 }
 
@@ -99,7 +99,7 @@ INT_PTR MonitorDialog::OnAbout(WPARAM, LPARAM) {
 INT_PTR MonitorDialog::OnHelp(WPARAM, LPARAM) {
   // No path: the shell looks the page up in the current directory, the program's folder when
   // started from there. Whatever the shell answers, nothing is reported.
-  platform_.shell.execute(nullptr, "open", product::kHelpFile, nullptr, nullptr, SW_SHOWNORMAL);
+  platform_.shell.execute(nullptr, "open", product::HelpFile, nullptr, nullptr, SW_SHOWNORMAL);
   return TRUE;
 }
 

@@ -12,17 +12,17 @@
 namespace product {
 
 // The monitor window of either program: a dialog, with this caption.
-constexpr const char* kWindowClass = "#32770";
-constexpr const char* kCaption = VS_PRODUCT_CAPTION;
+constexpr const char* WindowClass = "#32770";
+constexpr const char* WindowCaption = VS_PRODUCT_CAPTION;
 // The hidden window a monitor in the tray is parked under.
-constexpr const char* kHiddenOwnerClass = "VaristepHiddenOwner";
+constexpr const char* HiddenOwnerClass = "VaristepHiddenOwner";
 // Settings live under HKEY_CURRENT_USER\Software\<company>\<program name>.
-constexpr const char* kCompanyKey = "Corvalith";
-constexpr const char* kMonitorName = "VaristepMonitor";
-constexpr const char* kDemoName = "VaristepDemo";
-constexpr const char* kMonitorFile = "VaristepMonitor.exe";
-constexpr const char* kDemoFile = "VaristepDemo.exe";
-constexpr const char* kHelpFile = "readme.htm";
+constexpr const char* CompanyKey = "Corvalith";
+constexpr const char* MonitorName = "VaristepMonitor";
+constexpr const char* DemoName = "VaristepDemo";
+constexpr const char* MonitorFile = "VaristepMonitor.exe";
+constexpr const char* DemoFile = "VaristepDemo.exe";
+constexpr const char* HelpFile = "readme.htm";
 
 }  // namespace product
 #endif

@@ -29,7 +29,7 @@ bool MakeFolders(const char* folder) {
 
 PathText FreshPath(const char* path) {
   PathText fresh(path);
-  fresh += kNewFileSuffix;  // the folder was checked to leave room for it
+  fresh += NewFileSuffix;  // the folder was checked to leave room for it
   return fresh;
 }
 
@@ -79,7 +79,7 @@ bool Swap(const char* path) {
 }
 
 void DeleteFreshCopies(const char* folder) {
-  for (const InstalledFile& file : kInstalledFiles) {
+  for (const InstalledFile& file : InstalledFiles) {
     ::DeleteFileA(FreshPath(Join(folder, file.name).c_str()).c_str());
   }
 }
@@ -118,18 +118,18 @@ bool SetNumber(HKEY key, const char* name, DWORD value) {
 // The entry, with the stamp of every file written, by which the uninstaller knows them.
 bool WriteUninstallEntry(const char* folder) {
   HKEY key = nullptr;
-  if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, kUninstallKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+  if (::RegCreateKeyExA(HKEY_LOCAL_MACHINE, UninstallKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
                         &key, nullptr) != ERROR_SUCCESS) {
     return false;
   }
-  const PathText uninstaller = Join(folder, kUninstallerName);
-  const PathText monitor = Join(folder, kInstalledFiles[0].name);
+  const PathText uninstaller = Join(folder, UninstallerName);
+  const PathText monitor = Join(folder, InstalledFiles[0].name);
   LineText value;
   bool ok = true;
   FormatText(value.data(), LineText::Capacity() + 1, "Varistep Monitor %s", VS_VERSION);
   ok = SetString(key, "DisplayName", value.c_str()) && ok;
   ok = SetString(key, "DisplayVersion", VS_VERSION) && ok;
-  ok = SetString(key, "Publisher", product::kCompanyKey) && ok;
+  ok = SetString(key, "Publisher", product::CompanyKey) && ok;
   FormatText(value.data(), LineText::Capacity() + 1, "%s,0", monitor.c_str());
   ok = SetString(key, "DisplayIcon", value.c_str()) && ok;
   ok = SetString(key, "InstallLocation", folder) && ok;
@@ -140,7 +140,7 @@ bool WriteUninstallEntry(const char* folder) {
   ok = SetNumber(key, "NoModify", 1) && ok;
   ok = SetNumber(key, "NoRepair", 1) && ok;
   ok = SetNumber(key, "EstimatedSize", EstimatedSizeKB(InstalledBytes())) && ok;
-  for (const InstalledFile& file : kInstalledFiles) {
+  for (const InstalledFile& file : InstalledFiles) {
     const void* bytes = nullptr;
     DWORD size = 0;
     FileStamp stamp;
@@ -161,7 +161,7 @@ bool Attempt(Progress& progress, UINT failure, const char* path, Work work) {
 }
 
 bool HoldsOurName(const char* name) {
-  for (const InstalledFile& file : kInstalledFiles) {
+  for (const InstalledFile& file : InstalledFiles) {
     if (SameFolder(file.name, name)) return true;
   }
   return false;
@@ -177,13 +177,13 @@ PathText DefaultFolder() {
                   "ProgramFilesDir", programFiles)) {
     programFiles = "C:\\Program Files";
   }
-  if (!JoinPath(programFiles.c_str(), kMenuFolder, folder)) folder = "C:\\Varistep Monitor";
+  if (!JoinPath(programFiles.c_str(), MenuFolder, folder)) folder = "C:\\Varistep Monitor";
   return folder;
 }
 
 uint64_t InstalledBytes() {
   uint64_t bytes = 0;
-  for (const InstalledFile& file : kInstalledFiles) {
+  for (const InstalledFile& file : InstalledFiles) {
     const void* data = nullptr;
     DWORD size = 0;
     if (Resource(file.resource, data, size)) bytes += size;
@@ -193,24 +193,24 @@ uint64_t InstalledBytes() {
 
 FolderUse CheckInstallFolder(const char* folder) {
   PathText installed;
-  if (InstalledFolder(installed) && SameFolder(installed.c_str(), folder)) return FolderUse::kOurs;
+  if (InstalledFolder(installed) && SameFolder(installed.c_str(), folder)) return FolderUse::Ours;
   PathText pattern;
-  if (!JoinPath(folder, "*", pattern)) return FolderUse::kOtherFiles;
+  if (!JoinPath(folder, "*", pattern)) return FolderUse::OtherFiles;
   WIN32_FIND_DATAA found;
   HANDLE search = ::FindFirstFileA(pattern.c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) {
     // Missing, or a file of that name, which no folder can be made over.
-    return ::GetFileAttributesA(folder) == INVALID_FILE_ATTRIBUTES ? FolderUse::kFree
-                                                                   : FolderUse::kOtherFiles;
+    return ::GetFileAttributesA(folder) == INVALID_FILE_ATTRIBUTES ? FolderUse::Free
+                                                                   : FolderUse::OtherFiles;
   }
-  FolderUse use = FolderUse::kFree;
+  FolderUse use = FolderUse::Free;
   do {
     if (std::strcmp(found.cFileName, ".") == 0 || std::strcmp(found.cFileName, "..") == 0) {
       continue;
     }
-    use = FolderUse::kOtherFiles;
+    use = FolderUse::OtherFiles;
     if (HoldsOurName(found.cFileName)) {
-      use = FolderUse::kOtherProgram;
+      use = FolderUse::OtherProgram;
       break;
     }
   } while (::FindNextFileA(search, &found));
@@ -222,14 +222,14 @@ bool StartsAtLogOn() {
   PathText folder;
   PathText startup;
   if (!InstalledFolder(folder) || !ShellFolder(CSIDL_STARTUP, startup)) return true;
-  return ::GetFileAttributesA(Join(startup.c_str(), kStartupShortcut).c_str()) !=
+  return ::GetFileAttributesA(Join(startup.c_str(), StartupShortcut).c_str()) !=
          INVALID_FILE_ATTRIBUTES;
 }
 
 bool Install(const char* folder, bool startAtLogOn, Progress& progress) {
-  const int files = CountOf(kInstalledFiles);
+  const int files = CountOf(InstalledFiles);
   // Closing, the files, the entry, the shortcuts, the log-on shortcut.
-  const int total = 1 + files + 1 + CountOf(kMenuShortcuts) + 1;
+  const int total = 1 + files + 1 + CountOf(MenuShortcuts) + 1;
   int done = 0;
   progress.Step(LoadText(IDS_CLOSING).c_str(), done, total);
   CloseRunningCopies();
@@ -247,7 +247,7 @@ bool Install(const char* folder, bool startAtLogOn, Progress& progress) {
     return false;
   }
   // All new copies first, then all swapped in: a failure before the swap changes nothing.
-  for (const InstalledFile& file : kInstalledFiles) {
+  for (const InstalledFile& file : InstalledFiles) {
     const PathText path = Join(folder, file.name);
     if (!Attempt(progress, IDS_CANNOT_WRITE_FILE, path.c_str(),
                  [&] { return WriteFresh(file, path.c_str()); })) {
@@ -255,7 +255,7 @@ bool Install(const char* folder, bool startAtLogOn, Progress& progress) {
       return false;
     }
   }
-  for (const InstalledFile& file : kInstalledFiles) {
+  for (const InstalledFile& file : InstalledFiles) {
     const PathText path = Join(folder, file.name);
     UINT problem = 0;
     while ((problem = ReplaceProblem(path.c_str())) != 0) {
@@ -265,13 +265,13 @@ bool Install(const char* folder, bool startAtLogOn, Progress& progress) {
       }
     }
   }
-  if (!Attempt(progress, IDS_CANNOT_WRITE_ENTRY, kUninstallKey,
+  if (!Attempt(progress, IDS_CANNOT_WRITE_ENTRY, UninstallKey,
                [&] { return WriteUninstallEntry(folder); })) {
     DeleteFreshCopies(folder);
     return false;
   }
   int replaced = 0;
-  for (const InstalledFile& file : kInstalledFiles) {
+  for (const InstalledFile& file : InstalledFiles) {
     const PathText path = Join(folder, file.name);
     while (!Swap(path.c_str())) {
       // Checked just before, so rare: say exactly what is left.
@@ -295,7 +295,7 @@ bool Install(const char* folder, bool startAtLogOn, Progress& progress) {
                [&] { return menuCount > 0 && MakeFolders(menu); })) {
     return false;
   }
-  for (const Shortcut& shortcut : kMenuShortcuts) {
+  for (const Shortcut& shortcut : MenuShortcuts) {
     const PathText link = Join(menu, shortcut.name);
     const PathText target = Join(folder, shortcut.target);
     if (!Attempt(progress, IDS_CANNOT_CREATE_SHORTCUT, link.c_str(),
@@ -308,10 +308,10 @@ bool Install(const char* folder, bool startAtLogOn, Progress& progress) {
   // The user's own Startup folder: the user sees the shortcut there and can remove it.
   PathText startup;
   const bool haveStartup = ShellFolder(CSIDL_STARTUP, startup);
-  const PathText startupLink = Join(startup.c_str(), kStartupShortcut);
+  const PathText startupLink = Join(startup.c_str(), StartupShortcut);
   ++done;
   if (startAtLogOn) {
-    const PathText monitor = Join(folder, kInstalledFiles[0].name);
+    const PathText monitor = Join(folder, InstalledFiles[0].name);
     if (!Attempt(progress, IDS_CANNOT_CREATE_SHORTCUT, startupLink.c_str(), [&] {
           return haveStartup && MakeFolders(startup.c_str()) &&
                  MakeShortcut(startupLink.c_str(), monitor.c_str(), folder);

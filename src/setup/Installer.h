@@ -33,10 +33,10 @@ uint64_t InstalledBytes();
 
 // What a folder holds, before anything is written to it.
 enum class FolderUse {
-  kFree,          // missing or empty
-  kOurs,          // the installed copy's
-  kOtherFiles,    // files of another program, none of our names
-  kOtherProgram,  // a file of one of our names that this setup did not write
+  Free,          // missing or empty
+  Ours,          // the installed copy's
+  OtherFiles,    // files of another program, none of our names
+  OtherProgram,  // a file of one of our names that this setup did not write
 };
 FolderUse CheckInstallFolder(const char* folder);
 

@@ -13,16 +13,16 @@ namespace setup {
 namespace {
 
 // Taken by the setup and by the uninstaller's copy for the whole of their work.
-constexpr const char* kSetupMutex = "Corvalith.VaristepMonitor.Setup";
+constexpr const char* SetupMutex = "Corvalith.VaristepMonitor.Setup";
 
 // A running copy's window: on the screen, or parked in the tray under its hidden owner, where
 // FindWindow, which sees top-level windows only, does not find it.
 HWND FindRunningCopy() {
-  HWND window = ::FindWindowA(product::kWindowClass, product::kCaption);
-  for (HWND owner = ::FindWindowExA(nullptr, nullptr, product::kHiddenOwnerClass, nullptr);
+  HWND window = ::FindWindowA(product::WindowClass, product::WindowCaption);
+  for (HWND owner = ::FindWindowExA(nullptr, nullptr, product::HiddenOwnerClass, nullptr);
        window == nullptr && owner != nullptr;
-       owner = ::FindWindowExA(nullptr, owner, product::kHiddenOwnerClass, nullptr)) {
-    window = ::FindWindowExA(owner, nullptr, product::kWindowClass, product::kCaption);
+       owner = ::FindWindowExA(nullptr, owner, product::HiddenOwnerClass, nullptr)) {
+    window = ::FindWindowExA(owner, nullptr, product::WindowClass, product::WindowCaption);
   }
   return window;
 }
@@ -61,7 +61,7 @@ bool DeleteAtNextStart9x(const char* path) {
 
 }  // namespace
 
-const char* const kUninstallKey =
+const char* const UninstallKey =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\VaristepMonitor";
 
 PathText OwnPath() {
@@ -85,10 +85,10 @@ bool ShellFolder(int csidl, PathText& folder) {
 
 int MenuFolders(PathText (&folders)[2]) {
   int count = 0;
-  static const int kLists[] = {CSIDL_COMMON_PROGRAMS, CSIDL_PROGRAMS};
-  for (int csidl : kLists) {
+  static const int Lists[] = {CSIDL_COMMON_PROGRAMS, CSIDL_PROGRAMS};
+  for (int csidl : Lists) {
     PathText programs;
-    if (ShellFolder(csidl, programs) && JoinPath(programs.c_str(), kMenuFolder, folders[count])) {
+    if (ShellFolder(csidl, programs) && JoinPath(programs.c_str(), MenuFolder, folders[count])) {
       ++count;
     }
   }
@@ -146,8 +146,8 @@ bool ReadString(HKEY root, const char* key, const char* name, PathText& value) {
 
 bool InstalledFolder(PathText& folder) {
   PathText recorded;
-  return ReadString(HKEY_LOCAL_MACHINE, kUninstallKey, "InstallLocation", recorded) &&
-         CheckFolder(recorded.c_str(), folder) == FolderProblem::kNone;
+  return ReadString(HKEY_LOCAL_MACHINE, UninstallKey, "InstallLocation", recorded) &&
+         CheckFolder(recorded.c_str(), folder) == FolderProblem::None;
 }
 
 bool StampOf(const char* path, FileStamp& stamp) {
@@ -237,7 +237,7 @@ bool SystemRights::MayWriteMachineKeys() const {
   return true;
 }
 
-SetupLock::SetupLock() : mutex_(::CreateMutexA(nullptr, FALSE, kSetupMutex)) {}
+SetupLock::SetupLock() : mutex_(::CreateMutexA(nullptr, FALSE, SetupMutex)) {}
 
 SetupLock::~SetupLock() {
   if (held_) ::ReleaseMutex(mutex_);

@@ -11,7 +11,7 @@
 namespace setup {
 
 // Add/Remove Programs' entry, under HKEY_LOCAL_MACHINE.
-extern const char* const kUninstallKey;
+extern const char* const UninstallKey;
 
 // A line of the log, or a failure's text with the path it names.
 using LineText = FixedText<600>;

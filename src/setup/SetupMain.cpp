@@ -16,9 +16,9 @@
 namespace {
 
 #ifdef VS_UNINSTALLER
-constexpr bool kUninstaller = true;
+constexpr bool Uninstaller = true;
 #else
-constexpr bool kUninstaller = false;
+constexpr bool Uninstaller = false;
 #endif
 
 // A silent run shows nothing, and stops at the first step that fails.
@@ -29,7 +29,7 @@ class SilentProgress : public setup::Progress {
 };
 
 LongText Caption() {
-  return LoadText(kUninstaller ? IDS_UNINSTALL_CAPTION : IDS_INSTALL_CAPTION);
+  return LoadText(Uninstaller ? IDS_UNINSTALL_CAPTION : IDS_INSTALL_CAPTION);
 }
 
 void Tell(UINT text, UINT icon) {
@@ -50,15 +50,15 @@ bool TakeTurn(setup::SetupLock& lock, bool silent) {
 
 int RunInstall(const setup::Options& options) {
   setup::SetupLock lock;
-  if (!TakeTurn(lock, options.silent)) return setup::kCancelled;
+  if (!TakeTurn(lock, options.silent)) return setup::Cancelled;
   PathText folder = setup::DefaultFolder();
   if (!options.folder.empty()) {
     // A folder the user gave stays in the box even when wrong, for the folder page to point out.
     PathText checked;
-    if (setup::CheckFolder(options.folder.c_str(), checked) == setup::FolderProblem::kNone) {
+    if (setup::CheckFolder(options.folder.c_str(), checked) == setup::FolderProblem::None) {
       folder = checked;
     } else if (options.silent) {
-      return setup::kFailed;
+      return setup::Failed;
     } else {
       folder = options.folder;
     }
@@ -66,17 +66,17 @@ int RunInstall(const setup::Options& options) {
   const bool startAtLogOn = !options.noLogOn && setup::StartsAtLogOn();
   if (!options.silent) {
     setup::SetupWizard wizard(false, folder.c_str(), startAtLogOn, false);
-    return wizard.DoModal() == -1 ? setup::kFailed : wizard.ExitCode();
+    return wizard.DoModal() == -1 ? setup::Failed : wizard.ExitCode();
   }
   // Nothing is written unless all of it may be, into a folder of its own.
   const setup::SystemRights rights;
-  if (setup::CheckRights(rights, folder.c_str()) != setup::RightsProblem::kNone) {
-    return setup::kFailed;
+  if (setup::CheckRights(rights, folder.c_str()) != setup::RightsProblem::None) {
+    return setup::Failed;
   }
   const setup::FolderUse use = setup::CheckInstallFolder(folder.c_str());
-  if (use != setup::FolderUse::kFree && use != setup::FolderUse::kOurs) return setup::kFailed;
+  if (use != setup::FolderUse::Free && use != setup::FolderUse::Ours) return setup::Failed;
   SilentProgress progress;
-  return setup::Install(folder.c_str(), startAtLogOn, progress) ? setup::kDone : setup::kFailed;
+  return setup::Install(folder.c_str(), startAtLogOn, progress) ? setup::Done : setup::Failed;
 }
 
 PathText FolderOf(const PathText& path) {
@@ -101,30 +101,30 @@ int RunUninstall(const setup::Options& options, const PathText& self) {
   const bool copy = !folder.empty();
   if (!copy) {
     folder = FolderOf(self);
-    int status = setup::kFailed;
+    int status = setup::Failed;
     if (setup::RunUninstallCopy(folder.c_str(), options.silent, status)) return status;
     // No copy could be started: remove what can go from here; this file goes at the next start.
   }
   setup::SetupLock lock;
   HANDLE waiting =
       options.waiting != 0 ? ::OpenProcess(SYNCHRONIZE, FALSE, options.waiting) : nullptr;
-  int status = setup::kFailed;
+  int status = setup::Failed;
   PathText later;
   PathText checked;
   if (!TakeTurn(lock, options.silent)) {
-    status = setup::kCancelled;
-  } else if (setup::CheckFolder(folder.c_str(), checked) != setup::FolderProblem::kNone) {
-    status = setup::kFailed;
+    status = setup::Cancelled;
+  } else if (setup::CheckFolder(folder.c_str(), checked) != setup::FolderProblem::None) {
+    status = setup::Failed;
   } else if (options.silent) {
     const setup::SystemRights rights;
-    if (setup::CheckRights(rights, checked.c_str()) == setup::RightsProblem::kNone) {
+    if (setup::CheckRights(rights, checked.c_str()) == setup::RightsProblem::None) {
       SilentProgress progress;
       status = setup::Uninstall(checked.c_str(), waiting != nullptr, progress, later);  // keeps
                                                                                         // settings
     }
   } else {
     setup::SetupWizard wizard(true, checked.c_str(), false, waiting != nullptr);
-    status = wizard.DoModal() == -1 ? setup::kFailed : wizard.ExitCode();
+    status = wizard.DoModal() == -1 ? setup::Failed : wizard.ExitCode();
     later = wizard.Later();
   }
   Answer(options.pipe, status);
@@ -149,19 +149,19 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
       text += missing;
       ui::SystemMessageBox(nullptr, text.c_str(), Caption().c_str(), MB_OK | MB_ICONERROR);
     }
-    return setup::kFailed;
+    return setup::Failed;
   }
   if (options.unknown) {
     // Refused, never ignored: a silent run would do something else than asked.
     if (!options.silent) Tell(IDS_UNKNOWN_ARGUMENT, MB_ICONERROR);
-    return setup::kFailed;
+    return setup::Failed;
   }
   const PathText self = setup::OwnPath();
-  if (self.empty()) return setup::kFailed;
+  if (self.empty()) return setup::Failed;
   setup::Dlls().InitCommonControls();
   // Shortcuts are made through the shell's COM objects.
   const bool com = SUCCEEDED(setup::Dlls().CoInitialize(nullptr));
-  const int code = kUninstaller ? RunUninstall(options, self) : RunInstall(options);
+  const int code = Uninstaller ? RunUninstall(options, self) : RunInstall(options);
   if (com) setup::Dlls().CoUninitialize();
   return code;
 }

@@ -9,19 +9,19 @@
 
 namespace setup {
 
-const InstalledFile kInstalledFiles[4] = {
-    {product::kMonitorFile, IDR_MONITOR_EXE},
-    {product::kDemoFile, IDR_DEMO_EXE},
-    {product::kHelpFile, IDR_README},
-    {kUninstallerName, IDR_UNINSTALLER},
+const InstalledFile InstalledFiles[4] = {
+    {product::MonitorFile, IDR_MONITOR_EXE},
+    {product::DemoFile, IDR_DEMO_EXE},
+    {product::HelpFile, IDR_README},
+    {UninstallerName, IDR_UNINSTALLER},
 };
 
 // Help opens readme.htm from the current folder, so every shortcut starts in the install folder.
-const Shortcut kMenuShortcuts[4] = {
-    {"Varistep Monitor.lnk", product::kMonitorFile},
-    {"Varistep Demo.lnk", product::kDemoFile},
-    {"Help.lnk", product::kHelpFile},
-    {"Uninstall.lnk", kUninstallerName},
+const Shortcut MenuShortcuts[4] = {
+    {"Varistep Monitor.lnk", product::MonitorFile},
+    {"Varistep Demo.lnk", product::DemoFile},
+    {"Help.lnk", product::HelpFile},
+    {"Uninstall.lnk", UninstallerName},
 };
 
 namespace {
@@ -50,10 +50,10 @@ bool TakeRest(const char* text, PathText& out) {
 // The longest name the folder must leave room for.
 size_t LongestInstalledName() {
   size_t longest = 0;
-  for (const InstalledFile& file : kInstalledFiles) {
+  for (const InstalledFile& file : InstalledFiles) {
     if (std::strlen(file.name) > longest) longest = std::strlen(file.name);
   }
-  for (const Shortcut& shortcut : kMenuShortcuts) {
+  for (const Shortcut& shortcut : MenuShortcuts) {
     if (std::strlen(shortcut.target) > longest) longest = std::strlen(shortcut.target);
   }
   return longest;
@@ -79,11 +79,11 @@ bool Take(const char* argument, Options& options) {
 bool IsDeviceName(const char* part, size_t length) {
   size_t base = 0;
   while (base < length && part[base] != '.') ++base;
-  static const char* const kDevices[] = {"con", "prn", "aux", "nul"};
+  static const char* const Devices[] = {"con", "prn", "aux", "nul"};
   char lower[5] = {};
   if (base < 3 || base > 4) return false;
   for (size_t i = 0; i < base; ++i) lower[i] = Lower(part[i]);
-  for (const char* device : kDevices) {
+  for (const char* device : Devices) {
     if (base == 3 && std::strncmp(lower, device, 3) == 0) return true;
   }
   return base == 4 && (std::strncmp(lower, "com", 3) == 0 || std::strncmp(lower, "lpt", 3) == 0) &&
@@ -145,7 +145,7 @@ FolderProblem CheckFolder(const char* typed, PathText& folder) {
   while (IsSpace(*typed)) ++typed;
   size_t length = std::strlen(typed);
   while (length > 0 && (IsSpace(typed[length - 1]) || typed[length - 1] == '\\')) --length;
-  if (length == 0) return FolderProblem::kEmpty;
+  if (length == 0) return FolderProblem::Empty;
 
   // Where the first folder below the root starts: after "X:\" or "\\server\share\".
   size_t below = 0;
@@ -161,42 +161,42 @@ FolderProblem CheckFolder(const char* typed, PathText& folder) {
         share == nullptr
             ? nullptr
             : static_cast<const char*>(std::memchr(share + 1, '\\', length - (share + 1 - typed)));
-    if (end == nullptr || share == server || end == share + 1) return FolderProblem::kNotFull;
+    if (end == nullptr || share == server || end == share + 1) return FolderProblem::NotFull;
     below = static_cast<size_t>(end + 1 - typed);
   } else {
-    return FolderProblem::kNotFull;
+    return FolderProblem::NotFull;
   }
-  if (below >= length) return FolderProblem::kNotFull;
+  if (below >= length) return FolderProblem::NotFull;
 
   // From the root's backslash on: the drive's colon and the share's leading \\ are checked above.
   for (size_t i = 2; i < length; ++i) {
     const char c = typed[i];
     if (static_cast<unsigned char>(c) < 32 || std::strchr("/:*?\"<>|", c) != nullptr) {
-      return FolderProblem::kBadCharacter;
+      return FolderProblem::BadCharacter;
     }
     // An empty component ("C:\a\\b") or one of dots names no folder of its own.
-    if (c == '\\' && i + 1 < length && typed[i + 1] == '\\') return FolderProblem::kBadCharacter;
+    if (c == '\\' && i + 1 < length && typed[i + 1] == '\\') return FolderProblem::BadCharacter;
     if (c == '.' && (typed[i - 1] == '\\') &&
         (i + 1 == length || typed[i + 1] == '\\' ||
          (typed[i + 1] == '.' && (i + 2 == length || typed[i + 2] == '\\')))) {
-      return FolderProblem::kBadCharacter;
+      return FolderProblem::BadCharacter;
     }
   }
   for (size_t start = below; start < length;) {
     size_t end = start;
     while (end < length && typed[end] != '\\') ++end;
-    if (IsBadName(typed + start, end - start)) return FolderProblem::kBadName;
+    if (IsBadName(typed + start, end - start)) return FolderProblem::BadName;
     start = end + 1;
   }
-  if (length + 1 + LongestInstalledName() + std::strlen(kNewFileSuffix) > PathText::Capacity()) {
-    return FolderProblem::kTooLong;
+  if (length + 1 + LongestInstalledName() + std::strlen(NewFileSuffix) > PathText::Capacity()) {
+    return FolderProblem::TooLong;
   }
   folder.Assign(typed, length);
-  return FolderProblem::kNone;
+  return FolderProblem::None;
 }
 
 int FolderProblemText(FolderProblem problem) {
-  return problem == FolderProblem::kNone ? 0 : IDS_FOLDER_PROBLEM + static_cast<int>(problem);
+  return problem == FolderProblem::None ? 0 : IDS_FOLDER_PROBLEM + static_cast<int>(problem);
 }
 
 bool JoinPath(const char* folder, const char* name, PathText& path) {
@@ -212,14 +212,14 @@ bool JoinPath(const char* folder, const char* name, PathText& path) {
 void AppendProductFolder(PathText& folder) {
   size_t length = folder.size();
   while (length > 0 && folder.c_str()[length - 1] == '\\') --length;
-  const size_t product = std::strlen(kMenuFolder);
+  const size_t product = std::strlen(MenuFolder);
   const char* last = folder.c_str() + length - (length >= product ? product : length);
   const bool named = length > product && last[-1] == '\\';
   bool same = named;
-  for (size_t i = 0; same && i < product; ++i) same = Lower(last[i]) == Lower(kMenuFolder[i]);
+  for (size_t i = 0; same && i < product; ++i) same = Lower(last[i]) == Lower(MenuFolder[i]);
   if (same) return;
   PathText joined;
-  if (JoinPath(PathText(folder.c_str(), length).c_str(), kMenuFolder, joined))
+  if (JoinPath(PathText(folder.c_str(), length).c_str(), MenuFolder, joined))
     folder = joined.c_str();
 }
 
@@ -281,8 +281,8 @@ bool ParseStamp(const char* text, FileStamp& stamp) {
 }
 
 ExitStatus RemovalTally::Status() const {
-  if (left > 0) return kFailed;
-  return scheduled > 0 ? kRestartNeeded : kDone;
+  if (left > 0) return Failed;
+  return scheduled > 0 ? RestartNeeded : Done;
 }
 
 bool RemovalTally::EntryGoes() const {
@@ -292,8 +292,8 @@ bool RemovalTally::EntryGoes() const {
 bool AddWininitDelete(const char* ini, size_t length, const char* shortPath, char* out,
                       size_t capacity, size_t& written) {
   written = 0;
-  static const char kSection[] = "[rename]";
-  const size_t sectionLength = sizeof kSection - 1;
+  static const char Section[] = "[rename]";
+  const size_t sectionLength = sizeof Section - 1;
   // Where the new line goes: after the section's own line, or at the end in a new section.
   size_t at = length;
   bool found = false;
@@ -302,7 +302,7 @@ bool AddWininitDelete(const char* ini, size_t length, const char* shortPath, cha
     while (end < length && ini[end] != '\n') ++end;
     if (end - line >= sectionLength) {
       bool same = true;
-      for (size_t i = 0; same && i < sectionLength; ++i) same = Lower(ini[line + i]) == kSection[i];
+      for (size_t i = 0; same && i < sectionLength; ++i) same = Lower(ini[line + i]) == Section[i];
       if (same) {
         found = true;
         at = end < length ? end + 1 : end;
@@ -327,7 +327,7 @@ bool AddWininitDelete(const char* ini, size_t length, const char* shortPath, cha
 }
 
 RightsProblem CheckRights(const RightsProbe& probe, const char* folder) {
-  if (!probe.IsNt()) return RightsProblem::kNone;
+  if (!probe.IsNt()) return RightsProblem::None;
   PathText existing(folder);
   while (!probe.Exists(existing.c_str())) {
     char* slash = std::strrchr(existing.data(), '\\');
@@ -338,9 +338,9 @@ RightsProblem CheckRights(const RightsProbe& probe, const char* folder) {
     else
       *slash = '\0';
   }
-  if (!probe.MayWriteFolder(existing.c_str())) return RightsProblem::kFolder;
-  if (!probe.MayWriteMachineKeys()) return RightsProblem::kMachineKeys;
-  return RightsProblem::kNone;
+  if (!probe.MayWriteFolder(existing.c_str())) return RightsProblem::Folder;
+  if (!probe.MayWriteMachineKeys()) return RightsProblem::MachineKeys;
+  return RightsProblem::None;
 }
 
 }  // namespace setup

@@ -20,19 +20,19 @@ struct InstalledFile {
   const char* name;
   int resource;
 };
-extern const InstalledFile kInstalledFiles[4];
-constexpr const char* kUninstallerName = "uninstall.exe";
+extern const InstalledFile InstalledFiles[4];
+constexpr const char* UninstallerName = "uninstall.exe";
 // A file is written beside its old copy first, under its name with this added.
-constexpr const char* kNewFileSuffix = ".new";
+constexpr const char* NewFileSuffix = ".new";
 
 // A Start-menu shortcut and the installed file it starts.
 struct Shortcut {
   const char* name;
   const char* target;
 };
-extern const Shortcut kMenuShortcuts[4];
-constexpr const char* kMenuFolder = "Varistep Monitor";
-constexpr const char* kStartupShortcut = "Varistep Monitor.lnk";
+extern const Shortcut MenuShortcuts[4];
+constexpr const char* MenuFolder = "Varistep Monitor";
+constexpr const char* StartupShortcut = "Varistep Monitor.lnk";
 
 // Installer conventions: /S runs silently with the defaults; /D=<folder> chooses the folder and,
 // unquoted, runs to the end of the line; quoted whole ("/D=C:\My Folder") it ends at the quote.
@@ -50,12 +50,12 @@ struct Options {
 // `commandLine` is the whole line, the program's own name first (quoted or not).
 Options ParseCommandLine(const char* commandLine);
 
-enum class FolderProblem { kNone, kEmpty, kNotFull, kBadCharacter, kTooLong, kBadName };
+enum class FolderProblem { None, Empty, NotFull, BadCharacter, TooLong, BadName };
 // Checks a folder the user typed or chose: a full path (drive or network share) below the root,
 // without the characters no file name may hold, short enough for every installed file's path
 // (and the new copy's, written first), and without a name Windows would change or take for a
 // device (a part ending in a dot or a space, CON, NUL, COM1 and the like).
-// On kNone, `folder` is the trimmed path without a trailing backslash.
+// On None, `folder` is the trimmed path without a trailing backslash.
 FolderProblem CheckFolder(const char* typed, PathText& folder);
 // The string-table text the folder page shows for a problem; 0 for none.
 int FolderProblemText(FolderProblem problem);
@@ -84,7 +84,7 @@ StampText FormatStamp(const FileStamp& stamp);
 bool ParseStamp(const char* text, FileStamp& stamp);
 
 // Exit statuses of both programs.
-enum ExitStatus { kDone = 0, kCancelled = 1, kFailed = 2, kRestartNeeded = 3 };
+enum ExitStatus { Done = 0, Cancelled = 1, Failed = 2, RestartNeeded = 3 };
 
 // How a removal went, counted as it goes.
 struct RemovalTally {
@@ -112,7 +112,7 @@ class RightsProbe {
   virtual bool MayWriteFolder(const char* folder) const = 0;
   virtual bool MayWriteMachineKeys() const = 0;
 };
-enum class RightsProblem { kNone, kFolder, kMachineKeys };
+enum class RightsProblem { None, Folder, MachineKeys };
 RightsProblem CheckRights(const RightsProbe& probe, const char* folder);
 
 }  // namespace setup

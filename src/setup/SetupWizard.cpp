@@ -17,11 +17,11 @@ namespace setup {
 
 namespace {
 
-constexpr UINT kWorkMessage = WM_APP + 1;
+constexpr UINT WorkMessageId = WM_APP + 1;
 
 // Every control that belongs to some pages only.
-constexpr int kPageControls[] = {IDC_TEXT,  IDC_STATUS,   IDC_STARTUP, IDC_FOLDER, IDC_BROWSE,
-                                 IDC_SPACE, IDC_PROGRESS, IDC_LOG,     IDC_RUN_NOW};
+constexpr int PageControls[] = {IDC_TEXT,  IDC_STATUS,   IDC_STARTUP, IDC_FOLDER, IDC_BROWSE,
+                                IDC_SPACE, IDC_PROGRESS, IDC_LOG,     IDC_RUN_NOW};
 
 // The heading and text are IDS_PAGE_HEADING and IDS_PAGE_TEXT plus the page's number.
 struct PageLayout {
@@ -32,7 +32,7 @@ struct PageLayout {
 };
 
 // In the order of SetupWizard::Page.
-const PageLayout kPages[] = {
+const PageLayout Pages[] = {
     {{IDC_TEXT}, IDS_NEXT, false, true},
     {{IDC_TEXT, IDC_STARTUP}, IDS_NEXT, true, true},
     {{IDC_TEXT, IDC_FOLDER, IDC_BROWSE, IDC_SPACE}, IDS_INSTALL, true, true},
@@ -51,16 +51,16 @@ LongText PageText(UINT id) {
 
 }  // namespace
 
-const ui::MessageEntry<SetupWizard> SetupWizard::kMessages[] = {
+const ui::MessageEntry<SetupWizard> SetupWizard::Messages[] = {
     {WM_COMMAND, IDC_BACK, BN_CLICKED, &SetupWizard::BackCommand},
     {WM_COMMAND, IDC_BROWSE, BN_CLICKED, &SetupWizard::BrowseCommand},
-    {kWorkMessage, 0, 0, &SetupWizard::WorkMessage},
+    {WorkMessageId, 0, 0, &SetupWizard::WorkMessage},
 };
 
 SetupWizard::SetupWizard(bool uninstall, const char* folder, bool startAtLogOn, bool waiting)
     : ui::Dialog(IDD_WIZARD, nullptr),
       uninstall_(uninstall),
-      page_(uninstall ? Page::kConfirm : Page::kWelcome),
+      page_(uninstall ? Page::Confirm : Page::Welcome),
       folder_(folder),
       startAtLogOn_(startAtLogOn),
       waiting_(waiting) {}
@@ -70,7 +70,7 @@ SetupWizard::~SetupWizard() {
 }
 
 INT_PTR SetupWizard::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
-  INT_PTR result = ui::RouteMessage(*this, kMessages, message, wParam, lParam, handled);
+  INT_PTR result = ui::RouteMessage(*this, Messages, message, wParam, lParam, handled);
   return handled ? result : ui::Dialog::HandleMessage(message, wParam, lParam, handled);
 }
 
@@ -78,8 +78,8 @@ BOOL SetupWizard::OnInitDialog() {
   HWND hwnd = Hwnd();
   ::SetWindowTextA(hwnd, Caption().c_str());
   HINSTANCE instance = ::GetModuleHandleA(nullptr);
-  static const WPARAM kSizes[] = {ICON_BIG, ICON_SMALL};
-  for (WPARAM size : kSizes) {
+  static const WPARAM Sizes[] = {ICON_BIG, ICON_SMALL};
+  for (WPARAM size : Sizes) {
     const int side = ::GetSystemMetrics(size == ICON_BIG ? SM_CXICON : SM_CXSMICON);
     HANDLE icon = ::LoadImageA(instance, MAKEINTRESOURCEA(IDI_SETUP), IMAGE_ICON, side, side, 0);
     ::SendMessageA(hwnd, WM_SETICON, size, reinterpret_cast<LPARAM>(icon));
@@ -106,13 +106,13 @@ BOOL SetupWizard::OnInitDialog() {
 
 void SetupWizard::ShowPage(Page page) {
   page_ = page;
-  const PageLayout& layout = kPages[static_cast<int>(page)];
+  const PageLayout& layout = Pages[static_cast<int>(page)];
   HWND hwnd = Hwnd();
   SetText(IDC_HEADING, PageText(IDS_PAGE_HEADING + static_cast<UINT>(page)).c_str());
   const LongText text = PageText(IDS_PAGE_TEXT + static_cast<UINT>(page));
   SetText(IDC_TEXT, text.c_str());
   SetText(IDC_STATUS, text.c_str());
-  for (int id : kPageControls) {
+  for (int id : PageControls) {
     bool shown = false;
     for (int wanted : layout.controls) shown = shown || (wanted != 0 && wanted == id);
     ::ShowWindow(::GetDlgItem(hwnd, id), shown ? SW_SHOW : SW_HIDE);
@@ -120,11 +120,11 @@ void SetupWizard::ShowPage(Page page) {
   SetText(IDOK, layout.next);
   ::EnableWindow(::GetDlgItem(hwnd, IDC_BACK), layout.back);
   ::EnableWindow(::GetDlgItem(hwnd, IDCANCEL), layout.cancel);
-  const bool working = page == Page::kInstalling || page == Page::kRemoving;
+  const bool working = page == Page::Installing || page == Page::Removing;
   ::EnableWindow(::GetDlgItem(hwnd, IDOK), !working);
   if (working) {
     ::SendDlgItemMessageA(hwnd, IDC_LOG, LB_RESETCONTENT, 0, 0);
-    ::PostMessageA(hwnd, kWorkMessage, 0, 0);
+    ::PostMessageA(hwnd, WorkMessageId, 0, 0);
   } else {
     ::SendMessageA(hwnd, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(::GetDlgItem(hwnd, IDOK)), TRUE);
   }
@@ -134,53 +134,53 @@ void SetupWizard::OnOK() {
   HWND hwnd = Hwnd();
   if (working_ || !::IsWindowEnabled(::GetDlgItem(hwnd, IDOK))) return;
   switch (page_) {
-    case Page::kWelcome:
-      ShowPage(Page::kComponents);
+    case Page::Welcome:
+      ShowPage(Page::Components);
       break;
-    case Page::kComponents:
+    case Page::Components:
       startAtLogOn_ = ::IsDlgButtonChecked(hwnd, IDC_STARTUP) == BST_CHECKED;
-      ShowPage(Page::kFolder);
+      ShowPage(Page::Folder);
       break;
-    case Page::kFolder:
+    case Page::Folder:
       if (!FolderAccepted()) {
         ::SendMessageA(hwnd, WM_NEXTDLGCTL,
                        reinterpret_cast<WPARAM>(::GetDlgItem(hwnd, IDC_FOLDER)), TRUE);
         break;
       }
-      ShowPage(Page::kInstalling);
+      ShowPage(Page::Installing);
       break;
-    case Page::kInstalling:
+    case Page::Installing:
       if (failed_) {
-        exitCode_ = kFailed;
+        exitCode_ = Failed;
         EndDialog(IDCANCEL);
       } else {
-        ShowPage(Page::kFinish);
+        ShowPage(Page::Finish);
       }
       break;
-    case Page::kFinish:
-      exitCode_ = kDone;
+    case Page::Finish:
+      exitCode_ = Done;
       if (::IsDlgButtonChecked(hwnd, IDC_RUN_NOW) == BST_CHECKED &&
-          !StartProgram(folder_.c_str(), kInstalledFiles[0].name)) {
+          !StartProgram(folder_.c_str(), InstalledFiles[0].name)) {
         ui::SystemMessageBox(hwnd, LoadText(IDS_CANNOT_START).c_str(), Caption().c_str(),
                              MB_OK | MB_ICONWARNING);
       }
       EndDialog(IDOK);
       break;
-    case Page::kConfirm: {
+    case Page::Confirm: {
       // Before anything is removed: without the rights nothing can be.
       const SystemRights rights;
       const RightsProblem problem = CheckRights(rights, folder_.c_str());
-      if (problem != RightsProblem::kNone) {
+      if (problem != RightsProblem::None) {
         ui::SystemMessageBox(hwnd, LoadText(IDS_NO_MACHINE_RIGHTS).c_str(), Caption().c_str(),
                              MB_OK | MB_ICONERROR);
-        exitCode_ = kFailed;
+        exitCode_ = Failed;
         EndDialog(IDCANCEL);
         break;
       }
-      ShowPage(Page::kRemoving);
+      ShowPage(Page::Removing);
       break;
     }
-    case Page::kRemoving:
+    case Page::Removing:
       exitCode_ = outcome_;
       EndDialog(IDOK);
       break;
@@ -190,33 +190,33 @@ void SetupWizard::OnOK() {
 void SetupWizard::OnCancel() {
   if (working_) return;
   switch (page_) {
-    case Page::kWelcome:
-    case Page::kComponents:
-    case Page::kFolder:
+    case Page::Welcome:
+    case Page::Components:
+    case Page::Folder:
       if (ui::SystemMessageBox(Hwnd(), LoadText(IDS_QUIT_SETUP).c_str(), Caption().c_str(),
                                MB_YESNO | MB_ICONWARNING) != IDYES) {
         return;
       }
-      exitCode_ = kCancelled;
+      exitCode_ = Cancelled;
       break;
-    case Page::kConfirm:
-      exitCode_ = kCancelled;
+    case Page::Confirm:
+      exitCode_ = Cancelled;
       break;
-    case Page::kInstalling:
-    case Page::kRemoving:
+    case Page::Installing:
+    case Page::Removing:
       if (!::IsWindowEnabled(::GetDlgItem(Hwnd(), IDOK))) return;  // not yet started
-      exitCode_ = page_ == Page::kRemoving ? outcome_ : failed_ ? kFailed : kDone;
+      exitCode_ = page_ == Page::Removing ? outcome_ : failed_ ? Failed : Done;
       break;
-    case Page::kFinish:
-      exitCode_ = kDone;
+    case Page::Finish:
+      exitCode_ = Done;
       break;
   }
   EndDialog(IDCANCEL);
 }
 
 INT_PTR SetupWizard::BackCommand(WPARAM, LPARAM) {
-  if (page_ == Page::kComponents) ShowPage(Page::kWelcome);
-  if (page_ == Page::kFolder) ShowPage(Page::kComponents);
+  if (page_ == Page::Components) ShowPage(Page::Welcome);
+  if (page_ == Page::Folder) ShowPage(Page::Components);
   return TRUE;
 }
 
@@ -251,18 +251,18 @@ INT_PTR SetupWizard::WorkMessage(WPARAM, LPARAM) {
   }
   outcome_ = Uninstall(folder_.c_str(), waiting_, *this, later_);
   // No is the default: settings are kept unless the user asks.
-  if (outcome_ != kFailed &&
+  if (outcome_ != Failed &&
       ui::SystemMessageBox(Hwnd(), LoadText(IDS_REMOVE_SETTINGS).c_str(), Caption().c_str(),
                            MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES) {
     RemoveSettings();
     Step(LoadText(IDS_SETTINGS_REMOVED).c_str(), 1, 1);
   }
   working_ = false;
-  if (outcome_ == kFailed) {
+  if (outcome_ == Failed) {
     WorkDone(IDS_UNINSTALL_FAILED, IDS_UNINSTALL_FAILED_TEXT, IDS_CLOSE);
   } else {
     WorkDone(IDS_UNINSTALL_DONE,
-             outcome_ == kRestartNeeded ? IDS_UNINSTALL_RESTART_TEXT : IDS_UNINSTALL_DONE_TEXT,
+             outcome_ == RestartNeeded ? IDS_UNINSTALL_RESTART_TEXT : IDS_UNINSTALL_DONE_TEXT,
              IDS_CLOSE);
   }
   return TRUE;
@@ -276,30 +276,30 @@ bool SetupWizard::FolderAccepted() {
   ::GetDlgItemTextA(hwnd, IDC_FOLDER, typed, MAX_PATH);
   const LongText caption = Caption();
   const FolderProblem problem = CheckFolder(typed, folder_);
-  if (problem != FolderProblem::kNone) {
+  if (problem != FolderProblem::None) {
     ui::SystemMessageBox(hwnd, LoadText(static_cast<UINT>(FolderProblemText(problem))).c_str(),
                          caption.c_str(), MB_OK | MB_ICONWARNING);
     return false;
   }
   const SystemRights rights;
   const RightsProblem noRights = CheckRights(rights, folder_.c_str());
-  if (noRights != RightsProblem::kNone) {
+  if (noRights != RightsProblem::None) {
     const UINT text =
-        noRights == RightsProblem::kFolder ? IDS_NO_FOLDER_RIGHTS : IDS_NO_MACHINE_RIGHTS;
+        noRights == RightsProblem::Folder ? IDS_NO_FOLDER_RIGHTS : IDS_NO_MACHINE_RIGHTS;
     ui::SystemMessageBox(hwnd, LoadText(text).c_str(), caption.c_str(), MB_OK | MB_ICONERROR);
     return false;
   }
   LineText text;
   switch (CheckInstallFolder(folder_.c_str())) {
-    case FolderUse::kFree:
-    case FolderUse::kOurs:
+    case FolderUse::Free:
+    case FolderUse::Ours:
       return true;
-    case FolderUse::kOtherFiles:
+    case FolderUse::OtherFiles:
       FormatLoadedText(text.data(), LineText::Capacity() + 1,
                        LoadText(IDS_FOLDER_NOT_EMPTY).c_str(), folder_.c_str());
       return ui::SystemMessageBox(hwnd, text.c_str(), caption.c_str(),
                                   MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
-    case FolderUse::kOtherProgram:
+    case FolderUse::OtherProgram:
       FormatLoadedText(text.data(), LineText::Capacity() + 1,
                        LoadText(IDS_FOLDER_OTHER_PROGRAM).c_str(), folder_.c_str());
       ui::SystemMessageBox(hwnd, text.c_str(), caption.c_str(), MB_OK | MB_ICONWARNING);

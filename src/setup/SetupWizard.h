@@ -8,7 +8,7 @@ namespace setup {
 
 class SetupWizard : public ui::Dialog, private Progress {
  public:
-  enum class Page { kWelcome, kComponents, kFolder, kInstalling, kFinish, kConfirm, kRemoving };
+  enum class Page { Welcome, Components, Folder, Installing, Finish, Confirm, Removing };
 
   // Installs, with log-on start checked or not, or with `uninstall` removes the install in
   // `folder`; `waiting` tells that the installed uninstaller waits for this copy.
@@ -42,7 +42,7 @@ class SetupWizard : public ui::Dialog, private Progress {
   bool FolderAccepted();
   void Pump();
 
-  static const ui::MessageEntry<SetupWizard> kMessages[];
+  static const ui::MessageEntry<SetupWizard> Messages[];
 
   bool uninstall_;
   Page page_;
@@ -51,8 +51,8 @@ class SetupWizard : public ui::Dialog, private Progress {
   bool waiting_;
   bool working_ = false;
   bool failed_ = false;
-  int exitCode_ = kCancelled;
-  int outcome_ = kDone;
+  int exitCode_ = Cancelled;
+  int outcome_ = Done;
   PathText later_;
   HFONT headingFont_ = nullptr;
   int logWidth_ = 0;

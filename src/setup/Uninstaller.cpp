@@ -14,7 +14,7 @@ namespace setup {
 namespace {
 
 // The installed uninstaller, moved beside the copy while it still runs.
-constexpr const char* kMovedUninstaller = "uninstall-installed.exe";
+constexpr const char* MovedUninstaller = "uninstall-installed.exe";
 
 struct Removal {
   Progress& progress;
@@ -58,7 +58,7 @@ bool IsAsWritten(const char* path, const char* name) {
   PathText recorded;
   FileStamp written;
   FileStamp now;
-  return ReadString(HKEY_LOCAL_MACHINE, kUninstallKey, name, recorded) &&
+  return ReadString(HKEY_LOCAL_MACHINE, UninstallKey, name, recorded) &&
          ParseStamp(recorded.c_str(), written) && StampOf(path, now) && now.size == written.size &&
          now.crc == written.crc;
 }
@@ -202,7 +202,7 @@ bool RunUninstallCopy(const char* folder, bool silent, int& status) {
   if (!MakePrivateFolder(own)) return false;
   // Waiting in the install folder would keep it from being removed.
   ::SetCurrentDirectoryA(own.c_str());
-  const PathText copy = Join(own.c_str(), kUninstallerName);
+  const PathText copy = Join(own.c_str(), UninstallerName);
   const PathText self = OwnPath();
   if (self.empty() || !::CopyFileA(self.c_str(), copy.c_str(), TRUE)) {
     ::RemoveDirectoryA(own.c_str());
@@ -247,7 +247,7 @@ bool RunUninstallCopy(const char* folder, bool silent, int& status) {
   DWORD read = 0;
   status = ::ReadFile(ownReading, &answer, 1, &read, nullptr) && read == 1
                ? answer
-               : static_cast<char>(kFailed);
+               : static_cast<char>(Failed);
   ::CloseHandle(ownReading);
   return true;
 }
@@ -256,7 +256,7 @@ ExitStatus Uninstall(const char* folder, bool waiting, Progress& progress, PathT
   later.clear();
   // Closing, the log-on shortcut, each menu's shortcuts and folder, the files, the folder, the
   // entry.
-  const int total = 1 + 1 + 2 * (CountOf(kMenuShortcuts) + 1) + CountOf(kInstalledFiles) + 1 + 1;
+  const int total = 1 + 1 + 2 * (CountOf(MenuShortcuts) + 1) + CountOf(InstalledFiles) + 1 + 1;
   Removal removal{progress, 0, total, {}};
   progress.Step(LoadText(IDS_CLOSING).c_str(), removal.done++, total);
   CloseRunningCopies();
@@ -265,25 +265,25 @@ ExitStatus Uninstall(const char* folder, bool waiting, Progress& progress, PathT
   PathText installed;
   if (!InstalledFolder(installed) || !SameFolder(installed.c_str(), folder)) {
     removal.Say(IDS_NOT_THE_INSTALLED_COPY, folder);
-    return kFailed;
+    return Failed;
   }
 
   PathText startup;
   if (ShellFolder(CSIDL_STARTUP, startup)) {
-    RemoveFile(Join(startup.c_str(), kStartupShortcut).c_str(), removal);
+    RemoveFile(Join(startup.c_str(), StartupShortcut).c_str(), removal);
   }
   ++removal.done;
   PathText menus[2];
   const int menuCount = MenuFolders(menus);
   for (int m = 0; m < 2; ++m) {
-    for (const Shortcut& shortcut : kMenuShortcuts) {
+    for (const Shortcut& shortcut : MenuShortcuts) {
       if (m < menuCount) RemoveFile(Join(menus[m].c_str(), shortcut.name).c_str(), removal);
       ++removal.done;
     }
     if (m < menuCount) RemoveFolder(menus[m].c_str(), removal);
     ++removal.done;
   }
-  for (const InstalledFile& file : kInstalledFiles) {
+  for (const InstalledFile& file : InstalledFiles) {
     const PathText path = Join(folder, file.name);
     ++removal.done;
     if (::GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) continue;
@@ -291,10 +291,10 @@ ExitStatus Uninstall(const char* folder, bool waiting, Progress& progress, PathT
       removal.Say(IDS_KEPT_CHANGED, path.c_str());
       continue;
     }
-    if (waiting && std::strcmp(file.name, kUninstallerName) == 0) {
+    if (waiting && std::strcmp(file.name, UninstallerName) == 0) {
       // The waiting uninstaller runs from this file. NT lets a running program's file move (on
       // the same drive), and the folder can go now; else it goes once that uninstaller has ended.
-      const PathText moved = Join(FolderOf(OwnPath().c_str()).c_str(), kMovedUninstaller);
+      const PathText moved = Join(FolderOf(OwnPath().c_str()).c_str(), MovedUninstaller);
       if (::MoveFileA(path.c_str(), moved.c_str())) {
         later = moved;
         removal.Say(IDS_DELETED, path.c_str());
@@ -310,12 +310,12 @@ ExitStatus Uninstall(const char* folder, bool waiting, Progress& progress, PathT
 
   ++removal.done;
   if (!removal.tally.EntryGoes()) {
-    removal.Say(IDS_ENTRY_KEPT, kUninstallKey);
-  } else if (::RegDeleteKeyA(HKEY_LOCAL_MACHINE, kUninstallKey) == ERROR_SUCCESS) {
+    removal.Say(IDS_ENTRY_KEPT, UninstallKey);
+  } else if (::RegDeleteKeyA(HKEY_LOCAL_MACHINE, UninstallKey) == ERROR_SUCCESS) {
     progress.Step(LoadText(IDS_ENTRY_REMOVED).c_str(), removal.done, total);
   } else {
     ++removal.tally.left;
-    removal.Say(IDS_COULD_NOT_REMOVE, kUninstallKey);
+    removal.Say(IDS_COULD_NOT_REMOVE, UninstallKey);
   }
   return removal.tally.Status();
 }
@@ -329,9 +329,9 @@ void FinishUninstall(const char* folder, const char* later) {
 
 void RemoveSettings() {
   PathText company;
-  JoinPath("Software", product::kCompanyKey, company);
-  static const char* const kPrograms[] = {product::kMonitorName, product::kDemoName};
-  for (const char* name : kPrograms) {
+  JoinPath("Software", product::CompanyKey, company);
+  static const char* const Programs[] = {product::MonitorName, product::DemoName};
+  for (const char* name : Programs) {
     PathText key;
     if (JoinPath(company.c_str(), name, key)) DeleteKeyTree(HKEY_CURRENT_USER, key.c_str());
   }

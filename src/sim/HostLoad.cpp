@@ -3,7 +3,7 @@
 namespace sim {
 
 int BusiestLoad::Update(const ProcessorTimes* times, size_t count) {
-  if (count > kMaxProcessors) count = kMaxProcessors;
+  if (count > MaxProcessors) count = MaxProcessors;
   const bool comparable = count != 0 && count == count_;
   int busiest = -1;
   for (size_t i = 0; i < count; ++i) {

@@ -15,15 +15,15 @@ struct ProcessorTimes {
 
 class BusiestLoad {
  public:
-  static constexpr size_t kMaxProcessors = 64;
+  static constexpr size_t MaxProcessors = 64;
 
   // The busiest processor's load in percent since the previous call. -1 on the first call, when
   // the number of processors changes, or when no time has passed on any of them; processors
-  // past kMaxProcessors are not looked at.
+  // past MaxProcessors are not looked at.
   int Update(const ProcessorTimes* times, size_t count);
 
  private:
-  ProcessorTimes last_[kMaxProcessors] = {};
+  ProcessorTimes last_[MaxProcessors] = {};
   size_t count_ = 0;
 };
 

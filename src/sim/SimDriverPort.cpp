@@ -76,7 +76,7 @@ bool SimDriverPort::Control(DeviceHandle device, uint32_t code, const void* in, 
     if (accepted && bytesReturned != nullptr) *bytesReturned = 0;
   }
   // The demo runs for weeks: keep only the recent requests.
-  if (log_.size() >= kLogLimit) log_.DropFront(kLogLimit / 2);
+  if (log_.size() >= LogLimit) log_.DropFront(LogLimit / 2);
   log_.push_back(Logged{request, isRead, accepted});
   return accepted;
 }

@@ -40,9 +40,9 @@ class SimDriverPort : public DriverPort {
     bool isRead;
     bool accepted;
   };
-  // The most recent requests, oldest first; at most kLogLimit of them.
-  static constexpr size_t kLogLimit = 4096;
-  using RequestLog = FixedList<Logged, kLogLimit>;
+  // The most recent requests, oldest first; at most LogLimit of them.
+  static constexpr size_t LogLimit = 4096;
+  using RequestLog = FixedList<Logged, LogLimit>;
   const RequestLog& Log() const { return log_; }
   uint32_t OpenFlags() const { return openFlags_; }
 

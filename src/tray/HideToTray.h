@@ -14,7 +14,7 @@ namespace tray {
 // until the program ends.
 class HiddenOwner : public ui::Window {
  public:
-  static constexpr const char* ClassName = product::kHiddenOwnerClass;
+  static constexpr const char* ClassName = product::HiddenOwnerClass;
 
   // Creates the window unless a live one exists; false when it cannot be made.
   bool EnsureWindow();

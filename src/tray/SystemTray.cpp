@@ -19,7 +19,7 @@ bool IsAnsiLeadByte(unsigned char byte) {
   return ::IsDBCSLeadByte(byte) != FALSE;
 }
 
-constexpr UINT kNoMenuItem = static_cast<UINT>(-1);
+constexpr UINT NoMenuItem = static_cast<UINT>(-1);
 
 }  // namespace
 
@@ -123,7 +123,7 @@ BOOL CSystemTray::ChangeIcon(HICON icon) {
   iconData.hIcon = icon;
   if (!IconChangeSent(flags_)) return TRUE;
   const UINT saved = iconData.uFlags;
-  iconData.uFlags = kIconModifyFields;
+  iconData.uFlags = IconModifyFields;
   const BOOL result = CallShell(NIM_MODIFY);
   iconData.uFlags = FieldFlagsAfterIconModify(saved);
   return result;
@@ -191,7 +191,7 @@ LRESULT CSystemTray::HandleTrayNotification(WPARAM iconId, LPARAM mouseMessage) 
         if (popup == nullptr) return 0;
         command = ::GetMenuItemID(popup, static_cast<int>(defaultItem));
         // A sub-popup or a position past the end has no command to send.
-        if (command == kNoMenuItem) return 0;
+        if (command == NoMenuItem) return 0;
       }
       ::SendMessageA(target, WM_COMMAND, command, 0);
       return 1;
@@ -220,7 +220,7 @@ BOOL CSystemTray::SetMenuItemText(UINT position, const char* text) {
   HMENU popup = Popup();
   if (popup == nullptr) return FALSE;
   const UINT id = ::GetMenuItemID(popup, static_cast<int>(position));
-  if (id == kNoMenuItem) return FALSE;
+  if (id == NoMenuItem) return FALSE;
   return ::ModifyMenuA(popup, id, MF_BYCOMMAND | MF_STRING, id, text != nullptr ? text : "")
              ? TRUE
              : FALSE;
@@ -252,7 +252,7 @@ BOOL CSystemTray::EnableMenuCommand(UINT commandId, BOOL enabled) {
   const UINT previous = static_cast<UINT>(
       ::EnableMenuItem(popup, commandId, MF_BYCOMMAND | (enabled ? MF_ENABLED : MF_GRAYED)));
   // -1 means the command is not in the menu.
-  return previous != kNoMenuItem ? TRUE : FALSE;
+  return previous != NoMenuItem ? TRUE : FALSE;
 }
 
 LRESULT CSystemTray::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -28,13 +28,13 @@ AreaRect ApplyClockRule(AreaRect area, AreaRect clock) {
 
 bool ApplyTaskbarEdgeRule(uint32_t edge, AreaRect taskbar, AreaRect& area) {
   switch (edge) {
-    case kEdgeLeft:
-    case kEdgeRight:
+    case EdgeLeft:
+    case EdgeRight:
       area = {taskbar.left, Offset(taskbar.bottom, -100), taskbar.right,
               Offset(taskbar.bottom, -16)};
       return true;
-    case kEdgeTop:
-    case kEdgeBottom:
+    case EdgeTop:
+    case EdgeBottom:
       area = {Offset(taskbar.right, -100), taskbar.top, Offset(taskbar.right, -16), taskbar.bottom};
       return true;
     default:

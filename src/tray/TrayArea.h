@@ -24,10 +24,10 @@ inline bool operator==(const AreaRect& a, const AreaRect& b) {
 AreaRect ApplyClockRule(AreaRect area, AreaRect clock);
 
 // Taskbar edges as the shell reports them.
-constexpr uint32_t kEdgeLeft = 0;
-constexpr uint32_t kEdgeTop = 1;
-constexpr uint32_t kEdgeRight = 2;
-constexpr uint32_t kEdgeBottom = 3;
+constexpr uint32_t EdgeLeft = 0;
+constexpr uint32_t EdgeTop = 1;
+constexpr uint32_t EdgeRight = 2;
+constexpr uint32_t EdgeBottom = 3;
 
 // A guess from the taskbar's edge and rectangle: the last stretch of the bar. An unknown edge
 // leaves area untouched and returns false.

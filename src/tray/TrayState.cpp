@@ -6,7 +6,7 @@
 namespace tray {
 
 bool IsExtendedShell(uint32_t platformId, uint32_t majorVersion) {
-  return platformId == kPlatformWin32Nt && majorVersion >= 5;
+  return platformId == PlatformWin32Nt && majorVersion >= 5;
 }
 
 bool CreationAddsIcon(bool startHidden, bool extendedShell) {
@@ -26,10 +26,10 @@ TrayFlags AfterCreation(TrayFlags before, bool startHidden, bool addMade, bool a
 }
 
 uint32_t CreationFieldFlags(bool tipNotEmpty, bool balloon, bool hiddenState) {
-  uint32_t fields = kNifMessage | kNifIcon;
-  if (tipNotEmpty) fields |= kNifTip;
-  if (balloon) fields |= kNifInfo;
-  if (hiddenState) fields |= kNifState;
+  uint32_t fields = NifMessage | NifIcon;
+  if (tipNotEmpty) fields |= NifTip;
+  if (balloon) fields |= NifInfo;
+  if (hiddenState) fields |= NifState;
   return fields;
 }
 
@@ -68,12 +68,12 @@ bool IconChangeSent(const TrayFlags& flags) {
 }
 
 uint32_t FieldFlagsAfterIconModify(uint32_t saved) {
-  return saved | kNifIcon;
+  return saved | NifIcon;
 }
 
 uint32_t BalloonTimeoutMs(uint32_t seconds) {
-  constexpr uint32_t kMax = std::numeric_limits<uint32_t>::max();
-  return seconds > kMax / 1000 ? kMax : seconds * 1000;
+  constexpr uint32_t Max = std::numeric_limits<uint32_t>::max();
+  return seconds > Max / 1000 ? Max : seconds * 1000;
 }
 
 size_t CopyMultibyteText(char* dest, size_t destSize, const char* src,

@@ -9,11 +9,11 @@
 namespace tray {
 
 // Field flags of the shell's icon record, with the platform's values.
-constexpr uint32_t kNifMessage = 0x1;
-constexpr uint32_t kNifIcon = 0x2;
-constexpr uint32_t kNifTip = 0x4;
-constexpr uint32_t kNifState = 0x8;
-constexpr uint32_t kNifInfo = 0x10;
+constexpr uint32_t NifMessage = 0x1;
+constexpr uint32_t NifIcon = 0x2;
+constexpr uint32_t NifTip = 0x4;
+constexpr uint32_t NifState = 0x8;
+constexpr uint32_t NifInfo = 0x10;
 
 // The icon's bookkeeping, one word each as the tray keeps them (0 or 1).
 //   hidden:     the icon is not showing in the notification area
@@ -33,7 +33,7 @@ inline bool operator!=(const TrayFlags& a, const TrayFlags& b) {
 }
 
 // Balloons and icon state are understood by NT-family shells from version 5 on.
-constexpr uint32_t kPlatformWin32Nt = 2;
+constexpr uint32_t PlatformWin32Nt = 2;
 bool IsExtendedShell(uint32_t platformId, uint32_t majorVersion);
 
 // Creation adds the icon at once unless it starts hidden on a shell that cannot hide an icon.
@@ -62,7 +62,7 @@ bool IconChangeSent(const TrayFlags& flags);
 
 // A modify of the picture carries the icon field alone; afterwards the record's flags are the
 // saved ones with the icon field added.
-constexpr uint32_t kIconModifyFields = kNifIcon;
+constexpr uint32_t IconModifyFields = NifIcon;
 uint32_t FieldFlagsAfterIconModify(uint32_t saved);
 
 // Balloon time-out in milliseconds, saturating instead of wrapping.

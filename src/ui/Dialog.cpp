@@ -15,7 +15,7 @@ bool MessageMatches(UINT message, UINT id, UINT code, UINT actual, WPARAM wParam
   return true;
 }
 
-const MessageEntry<Dialog> Dialog::kMessages[] = {
+const MessageEntry<Dialog> Dialog::Messages[] = {
     {WM_INITDIALOG, 0, 0, &Dialog::InitDialogMessage},
     {WM_COMMAND, IDOK, BN_CLICKED, &Dialog::OkCommand},
     {WM_COMMAND, IDCANCEL, BN_CLICKED, &Dialog::CancelCommand},
@@ -77,7 +77,7 @@ bool Dialog::UpdateData(bool saveAndValidate) {
 }
 
 INT_PTR Dialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
-  return RouteMessage(*this, kMessages, message, wParam, lParam, handled);
+  return RouteMessage(*this, Messages, message, wParam, lParam, handled);
 }
 
 BOOL Dialog::OnInitDialog() {

@@ -46,7 +46,7 @@ INT_PTR RouteMessage(T& self, const MessageEntry<T> (&table)[N], UINT message, W
 // by overriding HandleMessage, defined after the table so that the table's size is known:
 //
 //   INT_PTR PropertiesDialog::HandleMessage(UINT m, WPARAM w, LPARAM l, bool& handled) {
-//     INT_PTR result = ui::RouteMessage(*this, kMessages, m, w, l, handled);
+//     INT_PTR result = ui::RouteMessage(*this, Messages, m, w, l, handled);
 //     return handled ? result : ui::Dialog::HandleMessage(m, w, l, handled);
 //   }
 //
@@ -104,7 +104,7 @@ class Dialog : public Window {
   void BindControl(Window& control);
   void ForgetWindow();
 
-  static const MessageEntry<Dialog> kMessages[];
+  static const MessageEntry<Dialog> Messages[];
 
   int templateId_;
   HWND owner_;

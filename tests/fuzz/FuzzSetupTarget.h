@@ -88,8 +88,8 @@ inline const char* CheckStepTable(const StepTable& t, const SetupOutcome& outcom
 
 inline const char* FuzzProcessorSetup(const uint8_t* data, size_t size) {
   Bytes in(data, size);
-  constexpr int kProfiles = 8;
-  sim::SimProcessor processor(static_cast<sim::Profile>(in.Below(kProfiles)));
+  constexpr int Profiles = 8;
+  sim::SimProcessor processor(static_cast<sim::Profile>(in.Below(Profiles)));
   TamperedProcessor cpu(processor, in);
   ProcessorState state;
   state.osKind = static_cast<OsKind>(in.Below(4));

@@ -70,7 +70,7 @@ class ArbitraryStore : public app::SettingsStore {
   explicit ArbitraryStore(Bytes& in) : in_(in) {}
 
   int32_t ReadInt(const char* section, const char* name, int32_t defaultValue) override {
-    if (std::strcmp(section, app::kSettingsSection) != 0) wrongSection = true;
+    if (std::strcmp(section, app::SettingsSection) != 0) wrongSection = true;
     int32_t answer = defaultValue;
     switch (in_.Below(4)) {
       case 0:
@@ -90,7 +90,7 @@ class ArbitraryStore : public app::SettingsStore {
   }
 
   void WriteInt(const char* section, const char* name, int32_t value) override {
-    if (std::strcmp(section, app::kSettingsSection) != 0) wrongSection = true;
+    if (std::strcmp(section, app::SettingsSection) != 0) wrongSection = true;
     written[name] = value;
     ++writes;
   }
@@ -183,10 +183,10 @@ inline const char* FuzzChartModel(const uint8_t* data, size_t size) {
   full.right = full.left + in.Below(1000);
   full.bottom = full.top + in.Below(600);
   // The layout last applied: a view change without a running timer keeps the old one.
-  ViewMode layout = kFramedView;
+  ViewMode layout = FramedView;
 
   for (int round = 0; round < 4096 && !in.Empty(); ++round) {
-    int32_t firstX = layout == kStripView ? kStripLeft : 0;
+    int32_t firstX = layout == StripView ? StripLeft : 0;
     if (chart.chartWidth < 0 || chart.chartWidth > ChartPoints) return "chartWidth outside 0..200";
     if (const char* broken = CheckLine(chart.frequencyLine, chart.chartWidth, firstX))
       return broken;
@@ -199,7 +199,7 @@ inline const char* FuzzChartModel(const uint8_t* data, size_t size) {
           action < 150 && count > 0 ? steps.frequencyMHz[in.Below(count)] : in.Int();
       ChartModel::TickStart start = chart.BeginTick(frequency, steps, (action & 1) != 0);
       if (count == 0) {
-        if (start.blank || start.label || start.speedBand != kNoSpeedBand) {
+        if (start.blank || start.label || start.speedBand != NoSpeedBand) {
           return "an empty table drew something";
         }
         continue;
@@ -211,8 +211,8 @@ inline const char* FuzzChartModel(const uint8_t* data, size_t size) {
           return "label length differs from its text";
         }
       }
-      if (start.speedBand != kNoSpeedBand &&
-          (start.speedBand < 0 || start.speedBand >= kSpeedBandCount)) {
+      if (start.speedBand != NoSpeedBand &&
+          (start.speedBand < 0 || start.speedBand >= SpeedBandCount)) {
         return "a speed band outside 0..7";
       }
       if ((action & 2) != 0) {
@@ -228,14 +228,14 @@ inline const char* FuzzChartModel(const uint8_t* data, size_t size) {
       int32_t x = chart.chartX;
       if (x < ChartPoints) {
         int32_t y = chart.frequencyLine[x].y;
-        int32_t top = layout == kStripView ? kStripTop : kFramedTop;
-        int32_t span = layout == kStripView ? kStripSpan : kFramedSpan;
+        int32_t top = layout == StripView ? StripTop : FramedTop;
+        int32_t span = layout == StripView ? StripSpan : FramedSpan;
         if (y < top || y > top + span) return "a trace point off the scale";
       }
       chart.EndTick();
     } else if (action < 230) {
       ViewChange change = NextView(chart.viewMode, full, chart.chartRect.Height());
-      if (change.mode < kFramedView || change.mode > kStripView) return "a view outside 0..2";
+      if (change.mode < FramedView || change.mode > StripView) return "a view outside 0..2";
       chart.viewMode = change.mode;
       if (change.relayout && (in.Byte() & 1) != 0) {
         chart.Relayout(change.mode, steps);

@@ -32,8 +32,8 @@ uint32_t Get32(const std::vector<uint8_t>& b, size_t at) {
   return Get16(b, at) | Get16(b, at + 2) << 16;
 }
 
-constexpr uint8_t kGreen = 10;
-constexpr uint8_t kYellow = 11;
+constexpr uint8_t Green = 10;
+constexpr uint8_t Yellow = 11;
 
 // One decoded image: palette index per pixel, top row first, -1 where the mask is transparent.
 struct Picture {
@@ -73,15 +73,15 @@ Picture Decode(const std::vector<uint8_t>& file, int which, int expectedSize) {
   EXPECT_EQ(Get32(file, at + 16), 0u);
 
   // The standard VGA palette, stored blue, green, red, 0.
-  static const uint8_t kPalette[16][3] = {
+  static const uint8_t Palette[16][3] = {
       {0, 0, 0},     {128, 0, 0},     {0, 128, 0},     {128, 128, 0},  {0, 0, 128}, {128, 0, 128},
       {0, 128, 128}, {192, 192, 192}, {128, 128, 128}, {255, 0, 0},    {0, 255, 0}, {255, 255, 0},
       {0, 0, 255},   {255, 0, 255},   {0, 255, 255},   {255, 255, 255}};
   for (size_t i = 0; i < 16; ++i) {
     const size_t quad = at + 40 + 4 * i;
-    EXPECT_EQ(file[quad + 2], kPalette[i][0]) << "red of colour " << i;
-    EXPECT_EQ(file[quad + 1], kPalette[i][1]) << "green of colour " << i;
-    EXPECT_EQ(file[quad], kPalette[i][2]) << "blue of colour " << i;
+    EXPECT_EQ(file[quad + 2], Palette[i][0]) << "red of colour " << i;
+    EXPECT_EQ(file[quad + 1], Palette[i][1]) << "green of colour " << i;
+    EXPECT_EQ(file[quad], Palette[i][2]) << "blue of colour " << i;
   }
 
   const size_t colours = at + 40 + 64;
@@ -123,13 +123,13 @@ IconFile Load(const std::string& name) {
   return icon;
 }
 
-const char* const kSpeedFiles[] = {"speed1.ico", "speed2.ico", "speed3.ico", "speed4.ico",
-                                   "speed5.ico", "speed6.ico", "speed7.ico"};
+const char* const SpeedFiles[] = {"speed1.ico", "speed2.ico", "speed3.ico", "speed4.ico",
+                                  "speed5.ico", "speed6.ico", "speed7.ico"};
 
 TEST(IconFiles, EveryIconIsTheSameSpiralInGreenAndYellowOnly) {
   const IconFile idle = Load("speed-idle.ico");
   ASSERT_FALSE(idle.large.pixels.empty());
-  std::vector<std::string> names(std::begin(kSpeedFiles), std::end(kSpeedFiles));
+  std::vector<std::string> names(std::begin(SpeedFiles), std::end(SpeedFiles));
   names.push_back("application.ico");
   for (const std::string& name : names) {
     const IconFile icon = Load(name);
@@ -138,28 +138,28 @@ TEST(IconFiles, EveryIconIsTheSameSpiralInGreenAndYellowOnly) {
       ASSERT_EQ(picture->pixels.size(), shape.pixels.size()) << name;
       for (size_t i = 0; i < shape.pixels.size(); ++i) {
         const int p = picture->pixels[i];
-        EXPECT_TRUE(p == -1 || p == kGreen || p == kYellow) << name << " pixel " << i;
+        EXPECT_TRUE(p == -1 || p == Green || p == Yellow) << name << " pixel " << i;
         EXPECT_EQ(p == -1, shape.pixels[i] == -1) << name << " pixel " << i;
       }
     }
   }
   // The drawing is big enough to read, and leaves some background.
-  EXPECT_GT(idle.large.Count(kYellow), 200);
+  EXPECT_GT(idle.large.Count(Yellow), 200);
   EXPECT_GT(idle.large.Count(-1), 300);
-  EXPECT_GT(idle.small.Count(kYellow), 50);
+  EXPECT_GT(idle.small.Count(Yellow), 50);
 }
 
 TEST(IconFiles, IdleAndApplicationIconsAreTheAllYellowPicture) {
   const IconFile idle = Load("speed-idle.ico");
   const IconFile application = Load("application.ico");
-  EXPECT_EQ(idle.large.Count(kGreen), 0);
-  EXPECT_EQ(idle.small.Count(kGreen), 0);
+  EXPECT_EQ(idle.large.Count(Green), 0);
+  EXPECT_EQ(idle.small.Count(Green), 0);
   EXPECT_EQ(idle.bytes, application.bytes);
 }
 
 TEST(IconFiles, GreenGrowsFromTheCentreOutwardsWithTheSpeedLevel) {
   std::vector<IconFile> levels;
-  for (const char* name : kSpeedFiles) levels.push_back(Load(name));
+  for (const char* name : SpeedFiles) levels.push_back(Load(name));
   for (int big = 0; big < 2; ++big) {
     auto picture = [&](size_t level) -> const Picture& {
       return big ? levels[level].large : levels[level].small;
@@ -171,25 +171,25 @@ TEST(IconFiles, GreenGrowsFromTheCentreOutwardsWithTheSpeedLevel) {
     const double centre = size / 2.0;
     for (int y = 0; y < size; ++y) {
       for (int x = 0; x < size; ++x) {
-        if (picture(0).pixels[static_cast<size_t>(y * size + x)] != kGreen) continue;
+        if (picture(0).pixels[static_cast<size_t>(y * size + x)] != Green) continue;
         EXPECT_LT(std::abs(x + 0.5 - centre), size / 4.0) << size << ": " << x << "," << y;
         EXPECT_LT(std::abs(y + 0.5 - centre), size / 4.0) << size << ": " << x << "," << y;
       }
     }
-    EXPECT_GT(picture(0).Count(kGreen), 0);
-    EXPECT_GT(picture(0).Count(kYellow), 0);
+    EXPECT_GT(picture(0).Count(Green), 0);
+    EXPECT_GT(picture(0).Count(Yellow), 0);
     // Each level keeps the green of the one below and adds to it.
     for (size_t level = 1; level < levels.size(); ++level) {
-      EXPECT_GT(picture(level).Count(kGreen), picture(level - 1).Count(kGreen))
+      EXPECT_GT(picture(level).Count(Green), picture(level - 1).Count(Green))
           << size << " level " << level + 1;
       for (size_t i = 0; i < picture(level).pixels.size(); ++i) {
-        if (picture(level - 1).pixels[i] == kGreen) {
-          EXPECT_EQ(picture(level).pixels[i], kGreen) << size << " level " << level + 1;
+        if (picture(level - 1).pixels[i] == Green) {
+          EXPECT_EQ(picture(level).pixels[i], Green) << size << " level " << level + 1;
         }
       }
     }
     // The top level is green all over.
-    EXPECT_EQ(picture(6).Count(kYellow), 0) << size;
+    EXPECT_EQ(picture(6).Count(Yellow), 0) << size;
   }
 }
 

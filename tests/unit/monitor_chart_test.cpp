@@ -29,16 +29,16 @@ std::vector<int32_t> Scale(int steps, monitor::ViewMode mode) {
 }
 
 TEST(ChartScale, FramedAndStripScalesMatchTheDrawnTables) {
-  EXPECT_EQ(Scale(10, monitor::kFramedView),
+  EXPECT_EQ(Scale(10, monitor::FramedView),
             (std::vector<int32_t>{20, 23, 27, 30, 34, 37, 41, 44, 48, 52}));
-  EXPECT_EQ(Scale(10, monitor::kStripView),
+  EXPECT_EQ(Scale(10, monitor::StripView),
             (std::vector<int32_t>{1, 2, 4, 6, 8, 9, 11, 13, 15, 17}));
-  EXPECT_EQ(Scale(5, monitor::kFramedView), (std::vector<int32_t>{20, 28, 36, 44, 52}));
-  EXPECT_EQ(Scale(5, monitor::kStripView), (std::vector<int32_t>{1, 5, 9, 13, 17}));
-  EXPECT_EQ(Scale(2, monitor::kFramedView), (std::vector<int32_t>{20, 52}));
+  EXPECT_EQ(Scale(5, monitor::FramedView), (std::vector<int32_t>{20, 28, 36, 44, 52}));
+  EXPECT_EQ(Scale(5, monitor::StripView), (std::vector<int32_t>{1, 5, 9, 13, 17}));
+  EXPECT_EQ(Scale(2, monitor::FramedView), (std::vector<int32_t>{20, 52}));
   // One step: no division by zero, the step sits at the top.
-  EXPECT_EQ(Scale(1, monitor::kFramedView), (std::vector<int32_t>{20}));
-  EXPECT_EQ(Scale(1, monitor::kStripView), (std::vector<int32_t>{1}));
+  EXPECT_EQ(Scale(1, monitor::FramedView), (std::vector<int32_t>{20}));
+  EXPECT_EQ(Scale(1, monitor::StripView), (std::vector<int32_t>{1}));
 }
 
 TEST(ChartScale, SpeedBandsForFiveAndTenSteps) {
@@ -93,7 +93,7 @@ TEST_F(ChartTick, UnchangedFrequencyGivesNoLabelAndNoIcon) {
   EXPECT_EQ(last.speedBand, 0);
   Tick(900, true);
   EXPECT_FALSE(last.label);
-  EXPECT_EQ(last.speedBand, monitor::kNoSpeedBand);
+  EXPECT_EQ(last.speedBand, monitor::NoSpeedBand);
   Tick(100, true);
   EXPECT_EQ(last.speedBand, 7);
   EXPECT_EQ(model.frequencyLine[2].y, 52);
@@ -103,8 +103,8 @@ TEST_F(ChartTick, LabelFormatsPerView) {
   Tick(700);
   EXPECT_STREQ(model.chartLabel, "Freq: 700MHz Volt: 1.350V ");
   EXPECT_EQ(model.chartLabelLength, static_cast<int>(std::strlen(model.chartLabel)));
-  model.viewMode = monitor::kStripView;
-  model.Relayout(monitor::kStripView, table);
+  model.viewMode = monitor::StripView;
+  model.Relayout(monitor::StripView, table);
   Tick(700);
   EXPECT_STREQ(model.chartLabel, "700MHz ");
 }
@@ -155,7 +155,7 @@ TEST_F(ChartTick, EmptyTableDoesNothing) {
   auto start = idle.BeginTick(1000, empty, true);
   EXPECT_FALSE(start.blank);
   EXPECT_FALSE(start.label);
-  EXPECT_EQ(start.speedBand, monitor::kNoSpeedBand);
+  EXPECT_EQ(start.speedBand, monitor::NoSpeedBand);
 }
 
 TEST(ChartLayout, WideAndNarrowChartsStayInsideTheArrays) {
@@ -169,8 +169,8 @@ TEST(ChartLayout, WideAndNarrowChartsStayInsideTheArrays) {
     model.EndTick();
   }
   model.SetUp({0, 0, 40, 52}, table);
-  model.viewMode = monitor::kStripView;
-  model.Relayout(monitor::kStripView, table);
+  model.viewMode = monitor::StripView;
+  model.Relayout(monitor::StripView, table);
   EXPECT_EQ(model.chartWidth, 0);
   for (int i = 0; i < 5; ++i) {
     auto start = model.BeginTick(900, table, false);
@@ -184,7 +184,7 @@ TEST(ChartLayout, StripViewShiftsColumnsAndUsesTheStripScale) {
   StepTable table = MakeTable(10);
   ChartModel model;
   model.SetUp({0, 0, 163, 52}, table);
-  model.Relayout(monitor::kStripView, table);
+  model.Relayout(monitor::StripView, table);
   EXPECT_EQ(model.chartWidth, 107);
   EXPECT_EQ(model.chartX, 107);
   EXPECT_EQ(model.frequencyLine[0].x, 56);
@@ -194,19 +194,19 @@ TEST(ChartLayout, StripViewShiftsColumnsAndUsesTheStripScale) {
 
 TEST(ViewCycle, ThreeClicksReturnToTheFramedSize) {
   monitor::Rect full{100, 50, 100 + 171, 50 + 77};
-  auto bare = monitor::NextView(monitor::kFramedView, full, 52);
-  EXPECT_EQ(bare.mode, monitor::kBareView);
+  auto bare = monitor::NextView(monitor::FramedView, full, 52);
+  EXPECT_EQ(bare.mode, monitor::BareView);
   EXPECT_FALSE(bare.frame);
   EXPECT_FALSE(bare.relayout);
   EXPECT_EQ(bare.width, 164);
   EXPECT_EQ(bare.height, 52);
   auto strip = monitor::NextView(bare.mode, full, 52);
-  EXPECT_EQ(strip.mode, monitor::kStripView);
+  EXPECT_EQ(strip.mode, monitor::StripView);
   EXPECT_FALSE(strip.frame);
   EXPECT_TRUE(strip.relayout);
   EXPECT_EQ(strip.height, 15);
   auto framed = monitor::NextView(strip.mode, full, 52);
-  EXPECT_EQ(framed.mode, monitor::kFramedView);
+  EXPECT_EQ(framed.mode, monitor::FramedView);
   EXPECT_TRUE(framed.frame);
   EXPECT_TRUE(framed.relayout);
   EXPECT_EQ(framed.width, 171);

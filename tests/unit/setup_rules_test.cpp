@@ -59,46 +59,46 @@ TEST(SetupCommandLine, ReadsSilentAndTheFolderToTheEndOfTheLine) {
 struct FolderCase {
   const char* typed;
   FolderProblem problem;
-  const char* folder;  // on kNone
+  const char* folder;  // on None
 };
 
 TEST(SetupFolder, AcceptsFullPathsBelowARootAndRefusesTheRest) {
   const FolderCase cases[] = {
-      {"C:\\Program Files\\Varistep Monitor\\", FolderProblem::kNone,
+      {"C:\\Program Files\\Varistep Monitor\\", FolderProblem::None,
        "C:\\Program Files\\Varistep Monitor"},
-      {"  d:\\Tools  ", FolderProblem::kNone, "d:\\Tools"},
-      {"\\\\server\\share\\Varistep", FolderProblem::kNone, "\\\\server\\share\\Varistep"},
-      {"C:\\.config", FolderProblem::kNone, "C:\\.config"},
-      {"", FolderProblem::kEmpty, ""},
-      {" \\ ", FolderProblem::kEmpty, ""},
-      {"C:\\", FolderProblem::kNotFull, ""},
-      {"C:Tools", FolderProblem::kNotFull, ""},
-      {"Program Files\\Varistep", FolderProblem::kNotFull, ""},
-      {"\\Tools", FolderProblem::kNotFull, ""},
-      {"\\\\server\\share", FolderProblem::kNotFull, ""},
-      {"\\\\\\share\\x", FolderProblem::kNotFull, ""},
-      {"C:\\a<b", FolderProblem::kBadCharacter, ""},
-      {"C:\\a/b", FolderProblem::kBadCharacter, ""},
-      {"C:\\a:b", FolderProblem::kBadCharacter, ""},
-      {"C:\\a\tb", FolderProblem::kBadCharacter, ""},
-      {"C:\\a\\\\b", FolderProblem::kBadCharacter, ""},
-      {"C:\\a\\..\\b", FolderProblem::kBadCharacter, ""},
-      {"C:\\a\\.", FolderProblem::kBadCharacter, ""},
+      {"  d:\\Tools  ", FolderProblem::None, "d:\\Tools"},
+      {"\\\\server\\share\\Varistep", FolderProblem::None, "\\\\server\\share\\Varistep"},
+      {"C:\\.config", FolderProblem::None, "C:\\.config"},
+      {"", FolderProblem::Empty, ""},
+      {" \\ ", FolderProblem::Empty, ""},
+      {"C:\\", FolderProblem::NotFull, ""},
+      {"C:Tools", FolderProblem::NotFull, ""},
+      {"Program Files\\Varistep", FolderProblem::NotFull, ""},
+      {"\\Tools", FolderProblem::NotFull, ""},
+      {"\\\\server\\share", FolderProblem::NotFull, ""},
+      {"\\\\\\share\\x", FolderProblem::NotFull, ""},
+      {"C:\\a<b", FolderProblem::BadCharacter, ""},
+      {"C:\\a/b", FolderProblem::BadCharacter, ""},
+      {"C:\\a:b", FolderProblem::BadCharacter, ""},
+      {"C:\\a\tb", FolderProblem::BadCharacter, ""},
+      {"C:\\a\\\\b", FolderProblem::BadCharacter, ""},
+      {"C:\\a\\..\\b", FolderProblem::BadCharacter, ""},
+      {"C:\\a\\.", FolderProblem::BadCharacter, ""},
       // Windows drops a trailing dot or space, and takes device names for devices.
-      {"C:\\Tools\\b.", FolderProblem::kBadName, ""},
-      {"C:\\Tools \\b", FolderProblem::kBadName, ""},
-      {"C:\\Tools\\a\\...", FolderProblem::kBadName, ""},
-      {"C:\\Tools\\CON", FolderProblem::kBadName, ""},
-      {"C:\\nul.txt\\a", FolderProblem::kBadName, ""},
-      {"C:\\Tools\\com1", FolderProblem::kBadName, ""},
-      {"C:\\Tools\\CONSOLE", FolderProblem::kNone, "C:\\Tools\\CONSOLE"},
+      {"C:\\Tools\\b.", FolderProblem::BadName, ""},
+      {"C:\\Tools \\b", FolderProblem::BadName, ""},
+      {"C:\\Tools\\a\\...", FolderProblem::BadName, ""},
+      {"C:\\Tools\\CON", FolderProblem::BadName, ""},
+      {"C:\\nul.txt\\a", FolderProblem::BadName, ""},
+      {"C:\\Tools\\com1", FolderProblem::BadName, ""},
+      {"C:\\Tools\\CONSOLE", FolderProblem::None, "C:\\Tools\\CONSOLE"},
   };
   for (const FolderCase& c : cases) {
     PathText folder("unchanged");
     EXPECT_EQ(setup::CheckFolder(c.typed, folder), c.problem) << c.typed;
-    EXPECT_STREQ(folder.c_str(), c.problem == FolderProblem::kNone ? c.folder : "unchanged")
+    EXPECT_STREQ(folder.c_str(), c.problem == FolderProblem::None ? c.folder : "unchanged")
         << c.typed;
-    EXPECT_NE(setup::FolderProblemText(c.problem) == 0, c.problem != FolderProblem::kNone);
+    EXPECT_NE(setup::FolderProblemText(c.problem) == 0, c.problem != FolderProblem::None);
   }
 }
 
@@ -106,13 +106,13 @@ TEST(SetupFolder, LeavesRoomForTheLongestInstalledFileName) {
   // "\VaristepMonitor.exe.new" must still fit in a path of 259 characters.
   const std::string longest = "C:\\" + std::string(232, 'a');
   PathText folder;
-  ASSERT_EQ(setup::CheckFolder(longest.c_str(), folder), FolderProblem::kNone);
-  for (const setup::InstalledFile& file : setup::kInstalledFiles) {
+  ASSERT_EQ(setup::CheckFolder(longest.c_str(), folder), FolderProblem::None);
+  for (const setup::InstalledFile& file : setup::InstalledFiles) {
     PathText path;
     EXPECT_TRUE(setup::JoinPath(folder.c_str(), file.name, path)) << file.name;
-    EXPECT_LE(path.size() + std::strlen(setup::kNewFileSuffix), PathText::Capacity());
+    EXPECT_LE(path.size() + std::strlen(setup::NewFileSuffix), PathText::Capacity());
   }
-  EXPECT_EQ(setup::CheckFolder((longest + "a").c_str(), folder), FolderProblem::kTooLong);
+  EXPECT_EQ(setup::CheckFolder((longest + "a").c_str(), folder), FolderProblem::TooLong);
 }
 
 TEST(SetupFolder, BrowseAddsTheProductFolderOnce) {
@@ -151,12 +151,12 @@ TEST(SetupRecord, StampsAFileBySizeAndCrc) {
 
 TEST(SetupRemoval, StatusSaysWhatIsLeft) {
   setup::RemovalTally tally;
-  EXPECT_EQ(tally.Status(), setup::kDone);
+  EXPECT_EQ(tally.Status(), setup::Done);
   tally.scheduled = 1;
-  EXPECT_EQ(tally.Status(), setup::kRestartNeeded);
+  EXPECT_EQ(tally.Status(), setup::RestartNeeded);
   EXPECT_TRUE(tally.EntryGoes());
   tally.left = 1;
-  EXPECT_EQ(tally.Status(), setup::kFailed);
+  EXPECT_EQ(tally.Status(), setup::Failed);
   EXPECT_FALSE(tally.EntryGoes());
 }
 
@@ -203,14 +203,14 @@ class FakeRights : public setup::RightsProbe {
 TEST(SetupRights, AsksTheNearestFolderThatExistsAndTheMachineKeys) {
   FakeRights rights;
   EXPECT_EQ(setup::CheckRights(rights, "C:\\Program Files\\Varistep Monitor\\x"),
-            setup::RightsProblem::kNone);
+            setup::RightsProblem::None);
   EXPECT_EQ(rights.asked, "C:\\Program Files");
   rights.keys = false;
-  EXPECT_EQ(setup::CheckRights(rights, "C:\\Program Files\\V"), setup::RightsProblem::kMachineKeys);
+  EXPECT_EQ(setup::CheckRights(rights, "C:\\Program Files\\V"), setup::RightsProblem::MachineKeys);
   rights.folder = false;
-  EXPECT_EQ(setup::CheckRights(rights, "C:\\Program Files\\V"), setup::RightsProblem::kFolder);
+  EXPECT_EQ(setup::CheckRights(rights, "C:\\Program Files\\V"), setup::RightsProblem::Folder);
   rights.nt = false;  // Windows 9x has no rights to check
-  EXPECT_EQ(setup::CheckRights(rights, "C:\\Program Files\\V"), setup::RightsProblem::kNone);
+  EXPECT_EQ(setup::CheckRights(rights, "C:\\Program Files\\V"), setup::RightsProblem::None);
 }
 
 }  // namespace

@@ -166,7 +166,7 @@ TEST(SimDriverLog, StaysBoundedOverALongRun) {
   DriverLink link(port);
   ASSERT_TRUE(link.Open(ChooseDriverPath(VersionFields{2, 5, 1})));
   for (int i = 0; i < 20000; ++i) ASSERT_TRUE(link.ReadWindow().ok);
-  EXPECT_LE(port.Log().size(), sim::SimDriverPort::kLogLimit);
+  EXPECT_LE(port.Log().size(), sim::SimDriverPort::LogLimit);
   EXPECT_EQ(port.RequestCount(), 20000u);
 }
 

@@ -35,15 +35,15 @@ TEST(TrayArea, ClockRuleOnAVerticalTaskbar) {
 TEST(TrayArea, EdgeRule) {
   const AreaRect bottomBar = R(0, 570, 800, 600);
   AreaRect area = R(1, 2, 3, 4);
-  EXPECT_TRUE(tray::ApplyTaskbarEdgeRule(tray::kEdgeBottom, bottomBar, area));
+  EXPECT_TRUE(tray::ApplyTaskbarEdgeRule(tray::EdgeBottom, bottomBar, area));
   EXPECT_EQ(area, R(700, 570, 784, 600));
-  EXPECT_TRUE(tray::ApplyTaskbarEdgeRule(tray::kEdgeTop, R(0, 0, 800, 30), area));
+  EXPECT_TRUE(tray::ApplyTaskbarEdgeRule(tray::EdgeTop, R(0, 0, 800, 30), area));
   EXPECT_EQ(area, R(700, 0, 784, 30));
 
   const AreaRect leftBar = R(0, 0, 60, 600);
-  EXPECT_TRUE(tray::ApplyTaskbarEdgeRule(tray::kEdgeLeft, leftBar, area));
+  EXPECT_TRUE(tray::ApplyTaskbarEdgeRule(tray::EdgeLeft, leftBar, area));
   EXPECT_EQ(area, R(0, 500, 60, 584));
-  EXPECT_TRUE(tray::ApplyTaskbarEdgeRule(tray::kEdgeRight, R(740, 0, 800, 600), area));
+  EXPECT_TRUE(tray::ApplyTaskbarEdgeRule(tray::EdgeRight, R(740, 0, 800, 600), area));
   EXPECT_EQ(area, R(740, 500, 800, 584));
 
   area = R(1, 2, 3, 4);
@@ -58,7 +58,7 @@ TEST(TrayArea, WorkAreaCorner) {
 
 TEST(TrayArea, ExtremeRectanglesDoNotWrap) {
   AreaRect area;
-  EXPECT_TRUE(tray::ApplyTaskbarEdgeRule(tray::kEdgeBottom, R(0, 0, INT_MIN, INT_MIN + 3), area));
+  EXPECT_TRUE(tray::ApplyTaskbarEdgeRule(tray::EdgeBottom, R(0, 0, INT_MIN, INT_MIN + 3), area));
   EXPECT_EQ(area.left, INT_MIN);
   EXPECT_EQ(area.right, INT_MIN);
   EXPECT_EQ(tray::WorkAreaCorner(R(0, 0, INT_MIN, INT_MIN)), R(INT_MIN, INT_MIN, INT_MIN, INT_MIN));

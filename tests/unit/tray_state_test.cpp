@@ -17,14 +17,14 @@ TrayFlags Make(int32_t hidden, int32_t removed, int32_t addPending) {
   return flags;
 }
 
-const TrayFlags kConstructed = Make(1, 1, 0);
-const TrayFlags kShowing = Make(0, 0, 0);
-const TrayFlags kAddFailed = Make(1, 1, 1);
-const TrayFlags kReaddFailed = Make(0, 0, 1);
-const TrayFlags kRemoved = Make(1, 1, 0);
+const TrayFlags Constructed = Make(1, 1, 0);
+const TrayFlags Showing = Make(0, 0, 0);
+const TrayFlags AddFailed = Make(1, 1, 1);
+const TrayFlags ReaddFailed = Make(0, 0, 1);
+const TrayFlags Removed = Make(1, 1, 0);
 
 TEST(TrayState, StartsConstructed) {
-  EXPECT_EQ(TrayFlags(), kConstructed);
+  EXPECT_EQ(TrayFlags(), Constructed);
 }
 
 TEST(TrayState, ExtendedShellIsNtFiveOrLater) {
@@ -46,14 +46,14 @@ TEST(TrayState, CreationSkipsTheAddOnlyForHiddenStartOnOldShell) {
 
 TEST(TrayState, CreationOutcomes) {
   // A made add decides all three, whatever startHidden was.
-  EXPECT_EQ(tray::AfterCreation(kConstructed, false, true, true), kShowing);
-  EXPECT_EQ(tray::AfterCreation(kConstructed, true, true, true), kShowing);
-  EXPECT_EQ(tray::AfterCreation(kConstructed, false, true, false), kAddFailed);
-  EXPECT_EQ(tray::AfterCreation(kShowing, false, true, false), kAddFailed);
+  EXPECT_EQ(tray::AfterCreation(Constructed, false, true, true), Showing);
+  EXPECT_EQ(tray::AfterCreation(Constructed, true, true, true), Showing);
+  EXPECT_EQ(tray::AfterCreation(Constructed, false, true, false), AddFailed);
+  EXPECT_EQ(tray::AfterCreation(Showing, false, true, false), AddFailed);
   // A skipped add leaves the icon hidden and the other words as they were.
-  EXPECT_EQ(tray::AfterCreation(kConstructed, true, false, false), Make(1, 1, 0));
-  EXPECT_EQ(tray::AfterCreation(kAddFailed, true, false, false), Make(1, 1, 1));
-  EXPECT_EQ(tray::AfterCreation(kShowing, true, false, false), Make(1, 0, 0));
+  EXPECT_EQ(tray::AfterCreation(Constructed, true, false, false), Make(1, 1, 0));
+  EXPECT_EQ(tray::AfterCreation(AddFailed, true, false, false), Make(1, 1, 1));
+  EXPECT_EQ(tray::AfterCreation(Showing, true, false, false), Make(1, 0, 0));
 }
 
 TEST(TrayState, CreationFieldFlags) {
@@ -65,42 +65,42 @@ TEST(TrayState, CreationFieldFlags) {
 }
 
 TEST(TrayState, ReaddTriedEverywhereButConstructedAndRemoved) {
-  EXPECT_FALSE(tray::ReaddAttempted(kConstructed));
-  EXPECT_FALSE(tray::ReaddAttempted(kRemoved));
-  EXPECT_TRUE(tray::ReaddAttempted(kShowing));
-  EXPECT_TRUE(tray::ReaddAttempted(kAddFailed));
-  EXPECT_TRUE(tray::ReaddAttempted(kReaddFailed));
+  EXPECT_FALSE(tray::ReaddAttempted(Constructed));
+  EXPECT_FALSE(tray::ReaddAttempted(Removed));
+  EXPECT_TRUE(tray::ReaddAttempted(Showing));
+  EXPECT_TRUE(tray::ReaddAttempted(AddFailed));
+  EXPECT_TRUE(tray::ReaddAttempted(ReaddFailed));
 
-  EXPECT_EQ(tray::AfterReadd(kAddFailed, true), kShowing);
-  EXPECT_EQ(tray::AfterReadd(kReaddFailed, true), kShowing);
-  EXPECT_EQ(tray::AfterReadd(kAddFailed, false), kAddFailed);
+  EXPECT_EQ(tray::AfterReadd(AddFailed, true), Showing);
+  EXPECT_EQ(tray::AfterReadd(ReaddFailed, true), Showing);
+  EXPECT_EQ(tray::AfterReadd(AddFailed, false), AddFailed);
   // The shell already has the icon: only the pending word changes.
-  EXPECT_EQ(tray::AfterReadd(kShowing, false), kReaddFailed);
+  EXPECT_EQ(tray::AfterReadd(Showing, false), ReaddFailed);
 }
 
 TEST(TrayState, RemoveClearsPendingAndDeletesOnlyRegisteredIcons) {
-  EXPECT_TRUE(tray::DeleteAttempted(kShowing));
-  EXPECT_TRUE(tray::DeleteAttempted(kReaddFailed));
-  EXPECT_FALSE(tray::DeleteAttempted(kAddFailed));
-  EXPECT_FALSE(tray::DeleteAttempted(kRemoved));
+  EXPECT_TRUE(tray::DeleteAttempted(Showing));
+  EXPECT_TRUE(tray::DeleteAttempted(ReaddFailed));
+  EXPECT_FALSE(tray::DeleteAttempted(AddFailed));
+  EXPECT_FALSE(tray::DeleteAttempted(Removed));
 
-  EXPECT_EQ(tray::AfterRemove(kShowing, true, true), kRemoved);
-  EXPECT_EQ(tray::AfterRemove(kReaddFailed, true, true), kRemoved);
+  EXPECT_EQ(tray::AfterRemove(Showing, true, true), Removed);
+  EXPECT_EQ(tray::AfterRemove(ReaddFailed, true, true), Removed);
   // A failed delete keeps the icon registered so a later remove tries again.
-  EXPECT_EQ(tray::AfterRemove(kShowing, true, false), kShowing);
-  EXPECT_EQ(tray::AfterRemove(kReaddFailed, true, false), kShowing);
+  EXPECT_EQ(tray::AfterRemove(Showing, true, false), Showing);
+  EXPECT_EQ(tray::AfterRemove(ReaddFailed, true, false), Showing);
   // No call made: the add-failed state stops waiting for a re-add.
-  EXPECT_EQ(tray::AfterRemove(kAddFailed, false, false), kRemoved);
-  EXPECT_FALSE(tray::ReaddAttempted(tray::AfterRemove(kAddFailed, false, false)));
+  EXPECT_EQ(tray::AfterRemove(AddFailed, false, false), Removed);
+  EXPECT_FALSE(tray::ReaddAttempted(tray::AfterRemove(AddFailed, false, false)));
 }
 
 TEST(TrayState, IconChangesReachTheShellOnlyWhileShowing) {
-  EXPECT_TRUE(tray::IconChangeSent(kShowing));
-  EXPECT_TRUE(tray::IconChangeSent(kReaddFailed));
-  EXPECT_FALSE(tray::IconChangeSent(kAddFailed));
-  EXPECT_FALSE(tray::IconChangeSent(kConstructed));
+  EXPECT_TRUE(tray::IconChangeSent(Showing));
+  EXPECT_TRUE(tray::IconChangeSent(ReaddFailed));
+  EXPECT_FALSE(tray::IconChangeSent(AddFailed));
+  EXPECT_FALSE(tray::IconChangeSent(Constructed));
 
-  EXPECT_EQ(tray::kIconModifyFields, 0x2u);
+  EXPECT_EQ(tray::IconModifyFields, 0x2u);
   EXPECT_EQ(tray::FieldFlagsAfterIconModify(0x5u), 0x7u);
   EXPECT_EQ(tray::FieldFlagsAfterIconModify(0x17u), 0x17u);
 }

@@ -25,7 +25,7 @@ struct FakeSystem {
 };
 FakeSystem fake;
 
-const HKEY kFakeKey = reinterpret_cast<HKEY>(uintptr_t{0x4321});
+const HKEY FakeKey = reinterpret_cast<HKEY>(uintptr_t{0x4321});
 
 LARGE_INTEGER Large(uint64_t v) {
   LARGE_INTEGER l;
@@ -67,12 +67,12 @@ LONG WINAPI FakeOpen(HKEY root, LPCSTR subkey, DWORD, REGSAM, PHKEY key) {
   fake.opened.push_back(subkey);
   if (!fake.counterStarts) return ERROR_FILE_NOT_FOUND;
   ++fake.openKeys;
-  *key = kFakeKey;
+  *key = FakeKey;
   return ERROR_SUCCESS;
 }
 
 LONG WINAPI FakeQueryValue(HKEY key, LPCSTR name, LPDWORD, LPDWORD, LPBYTE data, LPDWORD size) {
-  if (key != kFakeKey || std::string(name) != "KERNEL\\CPUUsage") return ERROR_FILE_NOT_FOUND;
+  if (key != FakeKey || std::string(name) != "KERNEL\\CPUUsage") return ERROR_FILE_NOT_FOUND;
   const bool reading = fake.opened.back() == "PerfStats\\StatData";
   if (reading && !fake.counterReads) return ERROR_FILE_NOT_FOUND;
   *reinterpret_cast<DWORD*>(data) = reading ? fake.counter : 0;
@@ -85,7 +85,7 @@ LONG WINAPI FakeClose(HKEY) {
   return ERROR_SUCCESS;
 }
 
-const app::HostLoadApi kFakeApi = {&FakeQuery, &FakeTimes, &FakeOpen, &FakeQueryValue, &FakeClose};
+const app::HostLoadApi FakeApi = {&FakeQuery, &FakeTimes, &FakeOpen, &FakeQueryValue, &FakeClose};
 
 class DemoLoadReader : public ::testing::Test {
  protected:
@@ -95,7 +95,7 @@ class DemoLoadReader : public ::testing::Test {
 TEST_F(DemoLoadReader, PerProcessorTimesFollowTheBusiestProcessor) {
   fake.perProcessor = fake.systemTimes = true;
   fake.processors = {{1000, 2000}, {1000, 2000}, {1000, 2000}, {1000, 2000}};
-  HostLoadReader reader(kFakeApi);
+  HostLoadReader reader(FakeApi);
   EXPECT_EQ(reader.Which(), Source::PerProcessor);
   EXPECT_EQ(reader.Sample(0), -1);  // the first sample has nothing to compare with
   // One of four processors busy, where the average would say 12 and then 25.
@@ -111,7 +111,7 @@ TEST_F(DemoLoadReader, PerProcessorTimesFollowTheBusiestProcessor) {
 TEST_F(DemoLoadReader, SystemTimesWhenThereAreNoPerProcessorTimes) {
   fake.systemTimes = true;
   fake.whole = {5000, 9000};
-  HostLoadReader reader(kFakeApi);
+  HostLoadReader reader(FakeApi);
   EXPECT_EQ(reader.Which(), Source::SystemTimes);
   EXPECT_EQ(reader.Sample(0), -1);
   fake.whole = {5030, 9100};
@@ -123,7 +123,7 @@ TEST_F(DemoLoadReader, NineXCounterIsStartedReadAndStopped) {
   fake.counterStarts = fake.counterReads = true;
   fake.counter = 37;
   {
-    HostLoadReader reader(kFakeApi);
+    HostLoadReader reader(FakeApi);
     EXPECT_EQ(reader.Which(), Source::UsageCounter);
     EXPECT_EQ(reader.Sample(0), 37);
     fake.counter = 250;  // out of range: capped
@@ -140,7 +140,7 @@ TEST_F(DemoLoadReader, PatternWhenNoSourceAnswers) {
   for (bool starts : {false, true}) {
     fake = FakeSystem{};
     fake.counterStarts = starts;
-    HostLoadReader reader(kFakeApi);
+    HostLoadReader reader(FakeApi);
     EXPECT_EQ(reader.Which(), Source::Pattern);
     EXPECT_EQ(reader.Sample(1000), 100);
     EXPECT_EQ(reader.Sample(5000), 0);

@@ -250,7 +250,7 @@ TEST_F(MonitorCommands, WithTimerZeroPowerEventsStartNothing) {
   }
   ExpectNoTimer();
   // The period is read at the resume: a period set meanwhile starts the timer then.
-  settings.Timer = kQuietTimer;
+  settings.Timer = QuietTimer;
   Power(PBT_APMRESUMESUSPEND);
   ExpectOneTimer();
 }

@@ -29,11 +29,11 @@
 namespace monitor_test {
 
 // A period no test outlives: the timer exists, but only the ticks a test sends arrive.
-constexpr int32_t kQuietTimer = 3600000;
+constexpr int32_t QuietTimer = 3600000;
 
-constexpr COLORREF kTraceColour = RGB(0, 255, 255);
-constexpr COLORREF kLimitColour = RGB(255, 255, 70);
-constexpr COLORREF kBlack = RGB(0, 0, 0);
+constexpr COLORREF TraceColour = RGB(0, 255, 255);
+constexpr COLORREF LimitColour = RGB(255, 255, 70);
+constexpr COLORREF Black = RGB(0, 0, 0);
 
 // ---- Settings in memory ----
 
@@ -202,7 +202,7 @@ class MonitorFixture : public ::testing::Test {
     hook_ = ::SetWindowsHookExA(WH_CALLWNDPROCRET, &WatchShowing, nullptr, ::GetCurrentThreadId());
 
     settings = support::DefaultSettings();
-    settings.Timer = kQuietTimer;
+    settings.Timer = QuietTimer;
     UseProfile(sim::Profile::Default);
   }
 

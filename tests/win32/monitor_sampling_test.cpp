@@ -10,12 +10,12 @@ namespace monitor_test {
 namespace {
 
 // Levels of the default profile's ten steps, fastest first.
-const uint32_t kLevels[10] = {100, 89, 78, 67, 56, 44, 33, 22, 11, 0};
+const uint32_t Levels[10] = {100, 89, 78, 67, 56, 44, 33, 22, 11, 0};
 // Step 5 (667 MHz, 1.300 V) sits at y 37 on the framed scale; the limits of the window 22..89
 // are steps 7 (y 44) and 1 (y 23).
-constexpr int kStepY = 37;
-constexpr int kUpperY = 23;
-constexpr int kLowerY = 44;
+constexpr int StepY = 37;
+constexpr int UpperY = 23;
+constexpr int LowerY = 44;
 
 class MonitorSampling : public MonitorFixture {
  protected:
@@ -32,7 +32,7 @@ TEST_F(MonitorSampling, SpeedIconFollowsTheStepsBand) {
   const int bands[10] = {151, 151, 150, 149, 148, 148, 147, 146, 145, 152};
   for (int step = 0; step < 10; ++step) {
     SCOPED_TRACE("step " + std::to_string(step));
-    PinLevel(kLevels[step]);
+    PinLevel(Levels[step]);
     size_t before = ShellSeen().calls.size();
     Tick();
     ASSERT_EQ(ShellSeen().calls.size(), before + 1);
@@ -53,7 +53,7 @@ TEST_F(MonitorSampling, SpeedIconOffKeepsTheIconItWasCreatedWith) {
   settings.SpdSenIcon = 0;
   ASSERT_TRUE(Open());
   size_t before = ShellSeen().calls.size();
-  for (uint32_t level : kLevels) {
+  for (uint32_t level : Levels) {
     PinLevel(level);
     Tick();
   }
@@ -109,7 +109,7 @@ TEST_F(MonitorSampling, RefusedLimitReadShowsOneBoxWhileTicksGoOn) {
   RunStepFiveInsideAWindow();
   Ticks(3);
   ASSERT_TRUE(Boxes().empty());
-  ASSERT_EQ(dialog->chartModel.upperLine[2].y, kUpperY);
+  ASSERT_EQ(dialog->chartModel.upperLine[2].y, UpperY);
 
   port->RefuseRegister(MsrScalingWindow);
   int nestedTicks = 0;
@@ -137,8 +137,8 @@ TEST_F(MonitorSampling, RefusedLimitReadShowsOneBoxWhileTicksGoOn) {
   EXPECT_EQ(dialog->chartModel.chartX, 7);
   EXPECT_EQ(dialog->LimitFailureBoxes(), 0);
   // The failed reads keep the previous limits.
-  EXPECT_EQ(dialog->chartModel.upperLine[6].y, kUpperY);
-  EXPECT_EQ(dialog->chartModel.lowerLine[6].y, kLowerY);
+  EXPECT_EQ(dialog->chartModel.upperLine[6].y, UpperY);
+  EXPECT_EQ(dialog->chartModel.lowerLine[6].y, LowerY);
 
   // Not remembered: the next failing tick reports again.
   support::WhileBoxOpen() = nullptr;
@@ -152,17 +152,17 @@ TEST_F(MonitorSampling, RefusedLimitReadShowsOneBoxWhileTicksGoOn) {
 TEST_F(MonitorSampling, TraceIsDrawnInCyanAtTheStepsHeight) {
   ASSERT_TRUE(Open());
   RunStepFiveInsideAWindow();
-  ASSERT_EQ(dialog->chartModel.chartY[5], kStepY);
+  ASSERT_EQ(dialog->chartModel.chartY[5], StepY);
   Ticks(10);
   EXPECT_EQ(dialog->chartModel.chartX, 10);
   // Ten points written; the polyline over the first nine ends before its last point.
-  ExpectRowUpTo(kStepY, 8, kTraceColour);
+  ExpectRowUpTo(StepY, 8, TraceColour);
   // Nothing else below the label.
   const int height = ChartHeight();
-  EXPECT_EQ(CountColour(kTraceColour, 0, 18, ChartWidth(), height), 8);
-  EXPECT_EQ(CountColour(kLimitColour, 0, 0, ChartWidth(), height), 0);
+  EXPECT_EQ(CountColour(TraceColour, 0, 18, ChartWidth(), height), 8);
+  EXPECT_EQ(CountColour(LimitColour, 0, 0, ChartWidth(), height), 0);
   // The label, in the trace colour on black.
-  EXPECT_GT(CountColour(kTraceColour, 2, 2, ChartWidth(), 17), 20);
+  EXPECT_GT(CountColour(TraceColour, 2, 2, ChartWidth(), 17), 20);
   EXPECT_STREQ(dialog->chartModel.chartLabel, "Freq: 667MHz Volt: 1.300V ");
 }
 
@@ -172,11 +172,11 @@ TEST_F(MonitorSampling, NoTraceUntilTheThirdTick) {
   const int width = ChartWidth();
   const int height = ChartHeight();
   Ticks(2);
-  EXPECT_EQ(CountColour(kTraceColour, 0, 18, width, height), 0);
+  EXPECT_EQ(CountColour(TraceColour, 0, 18, width, height), 0);
   Tick();
   // The segment from point 0 to point 1.
-  EXPECT_EQ(CountColour(kTraceColour, 0, 18, width, height), 1);
-  EXPECT_EQ(Pixel(0, kStepY), kTraceColour);
+  EXPECT_EQ(CountColour(TraceColour, 0, 18, width, height), 1);
+  EXPECT_EQ(Pixel(0, StepY), TraceColour);
 }
 
 TEST_F(MonitorSampling, LimitsAreDrawnInYellowUnderTheTrace) {
@@ -184,18 +184,18 @@ TEST_F(MonitorSampling, LimitsAreDrawnInYellowUnderTheTrace) {
   ASSERT_TRUE(Open());
   RunStepFiveInsideAWindow();
   Ticks(10);
-  ExpectRowUpTo(kUpperY, 8, kLimitColour);
-  ExpectRowUpTo(kLowerY, 8, kLimitColour);
-  ExpectRowUpTo(kStepY, 8, kTraceColour);
-  EXPECT_EQ(CountColour(kLimitColour, 0, 18, ChartWidth(), ChartHeight()), 16);
+  ExpectRowUpTo(UpperY, 8, LimitColour);
+  ExpectRowUpTo(LowerY, 8, LimitColour);
+  ExpectRowUpTo(StepY, 8, TraceColour);
+  EXPECT_EQ(CountColour(LimitColour, 0, 18, ChartWidth(), ChartHeight()), 16);
 
   // Pinned to the upper limit's step: the cyan trace lies on top of the yellow one.
   PinLevel(89);
   processor->WriteMsr(MsrScalingWindow, 22, 89);
   Ticks(ChartWidth() - 10 + 12);
   ASSERT_EQ(dialog->chartModel.chartX, 12);
-  ExpectRowUpTo(kUpperY, 10, kTraceColour);
-  ExpectRowUpTo(kLowerY, 10, kLimitColour);
+  ExpectRowUpTo(UpperY, 10, TraceColour);
+  ExpectRowUpTo(LowerY, 10, LimitColour);
   EXPECT_EQ(::GetCurrentObject(dialog->painter.chartDC, OBJ_PEN), dialog->painter.tracePen);
 }
 
@@ -206,13 +206,13 @@ TEST_F(MonitorSampling, SweepStartsAgainOnABlankChart) {
   ASSERT_GT(width, 10);
   Ticks(width);
   EXPECT_EQ(dialog->chartModel.chartX, width);
-  ExpectRowUpTo(kStepY, width - 2, kTraceColour);
+  ExpectRowUpTo(StepY, width - 2, TraceColour);
   // The tick that finds the chart full blanks it, writes point 0 and draws nothing.
   Tick();
   EXPECT_EQ(dialog->chartModel.chartX, 1);
-  EXPECT_EQ(CountColour(kTraceColour, 0, 18, width, ChartHeight()), 0);
+  EXPECT_EQ(CountColour(TraceColour, 0, 18, width, ChartHeight()), 0);
   // The label is drawn again on the blank chart.
-  EXPECT_GT(CountColour(kTraceColour, 2, 2, width, 17), 20);
+  EXPECT_GT(CountColour(TraceColour, 2, 2, width, 17), 20);
 }
 
 TEST_F(MonitorSampling, RepaintBlanksTheChartAndTheNextTickRestoresIt) {
@@ -222,12 +222,12 @@ TEST_F(MonitorSampling, RepaintBlanksTheChartAndTheNextTickRestoresIt) {
   Ticks(10);
   const int width = ChartWidth();
   const int height = ChartHeight();
-  ASSERT_GT(CountColour(kTraceColour, 0, 0, width, height), 20);
+  ASSERT_GT(CountColour(TraceColour, 0, 0, width, height), 20);
   size_t shellBefore = ShellSeen().calls.size();
 
   ::RedrawWindow(Window(), nullptr, nullptr,
                  RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-  EXPECT_EQ(CountColour(kTraceColour, 0, 0, width, height), 0);
+  EXPECT_EQ(CountColour(TraceColour, 0, 0, width, height), 0);
   EXPECT_EQ(dialog->chartModel.lastFrequency, 0);
   // Painting itself leaves the tray and the sweep column alone.
   EXPECT_EQ(ShellSeen().calls.size(), shellBefore);
@@ -235,8 +235,8 @@ TEST_F(MonitorSampling, RepaintBlanksTheChartAndTheNextTickRestoresIt) {
 
   // Same frequency, but the label and the icon come back, and the traces in full.
   Tick();
-  EXPECT_GT(CountColour(kTraceColour, 2, 2, width, 17), 20);
-  ExpectRowUpTo(kStepY, 9, kTraceColour);
+  EXPECT_GT(CountColour(TraceColour, 2, 2, width, 17), 20);
+  ExpectRowUpTo(StepY, 9, TraceColour);
   EXPECT_EQ(ShellCount(NIM_MODIFY, shellBefore), 1u);
   EXPECT_EQ(ShellSeen().calls.back().hIcon, SpeedIcon(148));
 }
@@ -251,12 +251,12 @@ TEST_F(MonitorSampling, UnknownFrequencyOrLimitKeepsTheStepShownLast) {
   Tick();
   EXPECT_EQ(dialog->chartModel.currentStep, 5);
   EXPECT_STREQ(dialog->chartModel.chartLabel, "Freq: 999MHz Volt: 1.300V ");
-  EXPECT_EQ(dialog->chartModel.frequencyLine[3].y, kStepY);
+  EXPECT_EQ(dialog->chartModel.frequencyLine[3].y, StepY);
   // Limits that are no step's level.
   processor->WriteMsr(MsrScalingWindow, 50, 50);
   Tick();
-  EXPECT_EQ(dialog->chartModel.upperLine[4].y, kUpperY);
-  EXPECT_EQ(dialog->chartModel.lowerLine[4].y, kLowerY);
+  EXPECT_EQ(dialog->chartModel.upperLine[4].y, UpperY);
+  EXPECT_EQ(dialog->chartModel.lowerLine[4].y, LowerY);
   cpuid->frequencyOverride = 0;
   processor->WriteMsr(MsrScalingWindow, 22, 89);
   PinLevel(0);
@@ -285,10 +285,10 @@ TEST_F(MonitorSampling, TicksGoOnWhileTheWindowIsInTheTray) {
   // and sets the icon once, although the step is the same.
   Command(ID_SHOW_HIDE);
   ASSERT_TRUE(::IsWindowVisible(Window()));
-  EXPECT_EQ(CountColour(kTraceColour, 2, 2, ChartWidth(), 17), 0);
+  EXPECT_EQ(CountColour(TraceColour, 2, 2, ChartWidth(), 17), 0);
   size_t before = ShellSeen().calls.size();
   Tick();
-  EXPECT_GT(CountColour(kTraceColour, 2, 2, ChartWidth(), 17), 20);
+  EXPECT_GT(CountColour(TraceColour, 2, 2, ChartWidth(), 17), 20);
   EXPECT_EQ(ShellCount(NIM_MODIFY, before), 1u);
   EXPECT_EQ(ShellSeen().calls.back().hIcon, SpeedIcon(151));
   Tick();

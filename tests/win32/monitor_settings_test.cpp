@@ -145,7 +145,7 @@ TEST_F(MonitorSettings, EnterWritesTheSixSettingsBackEscapeWritesNothing) {
 
 TEST_F(MonitorSettings, EscapeKeyAndCloseCommandEndTheRunAsCancelAndOk) {
   store.values = {{"AlwaysOnTop", 1}, {"SpdSenIcon", 0}, {"AboutBox", 0},
-                  {"StartMin", 0},    {"ShowMinMax", 0}, {"Timer", kQuietTimer}};
+                  {"StartMin", 0},    {"ShowMinMax", 0}, {"Timer", QuietTimer}};
   EXPECT_EQ(RunEndingWith(WM_KEYDOWN, VK_ESCAPE), 0);
   EXPECT_TRUE(store.writes.empty());
   EXPECT_EQ(RunEndingWith(WM_COMMAND, ID_CLOSE), 0);
@@ -154,7 +154,7 @@ TEST_F(MonitorSettings, EscapeKeyAndCloseCommandEndTheRunAsCancelAndOk) {
 
 TEST_F(MonitorSettings, SetUpFailureEndsTheRunWithStatusOneAndWritesNothingBack) {
   store.values = {{"AlwaysOnTop", 1}, {"SpdSenIcon", 0}, {"AboutBox", 0},
-                  {"StartMin", 0},    {"ShowMinMax", 0}, {"Timer", kQuietTimer}};
+                  {"StartMin", 0},    {"ShowMinMax", 0}, {"Timer", QuietTimer}};
   UseProfile(sim::Profile::WrongVendor);
   HWND window = nullptr;
   Seen().onMonitor = [&](ui::Dialog& monitor) { window = monitor.Hwnd(); };
@@ -180,7 +180,7 @@ void CALLBACK CancelRun(HWND, UINT, UINT_PTR id, DWORD) {
 
 TEST_F(MonitorSettings, StartMinStaysHiddenThroughTheModalRun) {
   store.values = {{"AlwaysOnTop", 1}, {"SpdSenIcon", 0}, {"AboutBox", 0},
-                  {"StartMin", 1},    {"ShowMinMax", 0}, {"Timer", kQuietTimer}};
+                  {"StartMin", 1},    {"ShowMinMax", 0}, {"Timer", QuietTimer}};
   g_runWindow = nullptr;
   g_visibleWhenEnding = true;
   Seen().onMonitor = [](ui::Dialog& monitor) {
@@ -199,7 +199,7 @@ TEST_F(MonitorSettings, RunResultDecidesTheWriteBack) {
   app::AppSettings values;
   values.Timer = 321;
   for (intptr_t result :
-       {intptr_t{IDCANCEL}, intptr_t{-1}, intptr_t{0}, intptr_t{monitor::kSetupFailedResult}}) {
+       {intptr_t{IDCANCEL}, intptr_t{-1}, intptr_t{0}, intptr_t{monitor::SetupFailedResult}}) {
     EXPECT_FALSE(app::SaveSettingsAfterRun(store, values, result));
   }
   EXPECT_TRUE(store.writes.empty());

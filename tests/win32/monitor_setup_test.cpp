@@ -78,7 +78,7 @@ class MonitorSetup : public MonitorFixture {
     ASSERT_FALSE(Open());
     EXPECT_FALSE(dialog->HasWindow());
     EXPECT_EQ(dialog->ExitCode(), 1u);
-    EXPECT_EQ(dialog->Result(), monitor::kSetupFailedResult);
+    EXPECT_EQ(dialog->Result(), monitor::SetupFailedResult);
     EXPECT_EQ(dialog->timerId, 0u);
     ASSERT_NO_FATAL_FAILURE(ExpectSetUpBox(text, caption));
     // Both kinds of box are owned by the window being set up (the application box through the
@@ -217,7 +217,7 @@ TEST_F(MonitorSetup, ChartIsPreparedForTheFirstTickToClear) {
     ASSERT_EQ(chart.upperLine[i].x, i);
   }
   EXPECT_NE(dialog->painter.chartDC, nullptr);
-  EXPECT_EQ(::GetTextColor(dialog->painter.chartDC), kTraceColour);
+  EXPECT_EQ(::GetTextColor(dialog->painter.chartDC), TraceColour);
   EXPECT_EQ(::GetCurrentObject(dialog->painter.chartDC, OBJ_PEN), dialog->painter.tracePen);
   EXPECT_EQ(::GetCurrentObject(dialog->painter.chartDC, OBJ_FONT), dialog->painter.chartFont);
   EXPECT_EQ(dialog->viewMode(), 0);

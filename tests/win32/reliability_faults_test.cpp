@@ -14,7 +14,7 @@
 namespace monitor_test {
 namespace {
 
-constexpr const char* kRefused = "Device does not support the requested API";
+constexpr const char* Refused = "Device does not support the requested API";
 
 struct ProfileCase {
   const char* name;
@@ -24,7 +24,7 @@ struct ProfileCase {
 
 // Every profile whose set-up talks to the driver, on the NT path and, for the sweep (which reads
 // the dividers from PCI space there), on the 9x path too.
-const ProfileCase kProfiles[] = {
+const ProfileCase Profiles[] = {
     {"default", sim::Profile::Default, {2, 5, 1}},
     {"sweep", sim::Profile::SweepOnly, {2, 5, 1}},
     {"sweep on 9x", sim::Profile::SweepOnly, {1, 4, 10}},
@@ -45,8 +45,8 @@ class ReliabilityFaults : public MonitorFixture {
   // be the save at Close.
   void ResetStore() {
     store = MemoryStore();
-    store.values = {{"AlwaysOnTop", 0}, {"SpdSenIcon", 0},      {"AboutBox", 0}, {"StartMin", 0},
-                    {"ShowMinMax", 0},  {"Timer", kQuietTimer}, {"Advanced", 1}};
+    store.values = {{"AlwaysOnTop", 0}, {"SpdSenIcon", 0},     {"AboutBox", 0}, {"StartMin", 0},
+                    {"ShowMinMax", 0},  {"Timer", QuietTimer}, {"Advanced", 1}};
   }
 
   void Fresh(const ProfileCase& profile) {
@@ -81,7 +81,7 @@ class ReliabilityFaults : public MonitorFixture {
   }
 
   static bool MutexIsFree() {
-    HANDLE probe = ::CreateMutexA(nullptr, FALSE, app::kInstanceMutexName);
+    HANDLE probe = ::CreateMutexA(nullptr, FALSE, app::InstanceMutexName);
     bool free = probe != nullptr && ::GetLastError() != ERROR_ALREADY_EXISTS;
     if (probe != nullptr) ::CloseHandle(probe);
     return free;
@@ -130,7 +130,7 @@ class ReliabilityFaults : public MonitorFixture {
 
 TEST_F(ReliabilityFaults, EachRefusedSetUpRequestEndsTheProgramCleanly) {
   int swept = 0;
-  for (const ProfileCase& profile : kProfiles) {
+  for (const ProfileCase& profile : Profiles) {
     SCOPED_TRACE(profile.name);
     // A clean run first: it tells how many requests set-up makes, and that it gets through.
     Fresh(profile);
@@ -150,7 +150,7 @@ TEST_F(ReliabilityFaults, EachRefusedSetUpRequestEndsTheProgramCleanly) {
       const uint32_t lower = processor->WindowLower(), upper = processor->WindowUpper();
       port->RefuseRequest(k);
       status = Run([&](monitor::MonitorDialog&) { PostCommand(ID_CLOSE); });
-      ExpectSetUpFailure(status, kRefused, "Error");
+      ExpectSetUpFailure(status, Refused, "Error");
       // Nothing follows but, when a sweep stopped midway, the write-back of the scaling window:
       // the processor is not left pinned. A refused write-back is not sent again.
       EXPECT_LE(port->RequestCount(), k + 1);
@@ -225,7 +225,7 @@ TEST_F(ReliabilityFaults, RefusedLimitReadsNeverStackTheirBoxes) {
   EXPECT_EQ(support::NestedBoxes(), 0);
   ASSERT_GE(Boxes().size(), 3u);
   for (const BoxCall& box : Boxes()) {
-    EXPECT_EQ(box.text, kRefused);
+    EXPECT_EQ(box.text, Refused);
     EXPECT_EQ(box.caption, "Error");
   }
   EXPECT_GE(ticksInsideBoxes, 15);
@@ -254,7 +254,7 @@ TEST_F(ReliabilityFaults, RefusedPolicyWritesShowTheirBoxAndTheProgramGoesOn) {
   EXPECT_EQ(status, 0);
   ASSERT_EQ(Boxes().size(), 3u);
   for (const BoxCall& box : Boxes()) {
-    EXPECT_EQ(box.text, kRefused);
+    EXPECT_EQ(box.text, Refused);
     EXPECT_EQ(box.caption, ui::AppName().c_str());
   }
   EXPECT_EQ(support::NestedBoxes(), 0);
@@ -281,7 +281,7 @@ TEST_F(ReliabilityFaults, RefusedManualSelectionWriteShowsTheErrorBoxAndKeepsThe
   // Windows XP: the notice first, then the refusal.
   ASSERT_EQ(Boxes().size(), 2u);
   EXPECT_EQ(Boxes()[0].caption, "Notice for Windows XP Users");
-  EXPECT_EQ(Boxes()[1].text, kRefused);
+  EXPECT_EQ(Boxes()[1].text, Refused);
   EXPECT_EQ(Boxes()[1].caption, "Error");
   EXPECT_EQ(Seen().dialogs, std::vector<int>{IDD_MANUALSELECTION});
   EXPECT_EQ(processor->WindowLower(), lower);
@@ -299,7 +299,7 @@ TEST_F(ReliabilityFaults, TrayUseDuringASetUpFailureBoxChangesNothing) {
   // The policy read is the last set-up request: everything before it has worked.
   for (bool viaTray : {true, false}) {
     SCOPED_TRACE(viaTray ? "double click on the icon" : "menu commands");
-    Fresh(kProfiles[0]);
+    Fresh(Profiles[0]);
     port->RefuseRegister(MsrScalingPolicy);
     support::WhileBoxOpen() = [&](const BoxCall& box) {
       if (Boxes().size() > 1) return;
@@ -316,7 +316,7 @@ TEST_F(ReliabilityFaults, TrayUseDuringASetUpFailureBoxChangesNothing) {
       support::Pump();
     };
     int status = Run();
-    ExpectSetUpFailure(status, kRefused, "Error");
+    ExpectSetUpFailure(status, Refused, "Error");
     EXPECT_TRUE(Seen().dialogs.empty());
     // The only writes the processor saw were set-up's.
     for (const auto& logged : port->Log()) {

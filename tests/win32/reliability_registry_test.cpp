@@ -14,17 +14,17 @@
 namespace monitor_test {
 namespace {
 
-constexpr const char* kCompany = "CorvalithTest";
-constexpr const char* kApplication = "h7-reliability";
+constexpr const char* Company = "CorvalithTest";
+constexpr const char* Application = "h7-reliability";
 
-const char* const kSevenValues[] = {"Advanced", "AlwaysOnTop", "SpdSenIcon", "AboutBox",
-                                    "StartMin", "ShowMinMax",  "Timer"};
+const char* const SevenValues[] = {"Advanced", "AlwaysOnTop", "SpdSenIcon", "AboutBox",
+                                   "StartMin", "ShowMinMax",  "Timer"};
 
 std::string CompanyPath() {
-  return std::string("software\\") + kCompany;
+  return std::string("software\\") + Company;
 }
 std::string ApplicationPath() {
-  return CompanyPath() + "\\" + kApplication;
+  return CompanyPath() + "\\" + Application;
 }
 std::string SettingsPath() {
   return ApplicationPath() + "\\Settings";
@@ -145,7 +145,7 @@ class ReliabilityRegistry : public MonitorFixture {
 };
 
 TEST_F(ReliabilityRegistry, WrongTypedValuesReadAsTheDefault) {
-  app::RegistryStore registry(kCompany, kApplication);
+  app::RegistryStore registry(Company, Application);
   // Absent: the default, and the key path is made on the way.
   EXPECT_EQ(registry.ReadInt("Settings", "Timer", 0), 0);
   registry.WriteInt("Settings", "Timer", -5);
@@ -170,10 +170,10 @@ TEST_F(ReliabilityRegistry, WrongTypedValuesReadAsTheDefault) {
 }
 
 TEST_F(ReliabilityRegistry, EveryWrongShapeOfEveryValueReadsAsTheDefault) {
-  app::RegistryStore registry(kCompany, kApplication);
+  app::RegistryStore registry(Company, Application);
   int cases = 0;
   for (const Stored& shape : WrongShapes()) {
-    for (const char* name : kSevenValues) {
+    for (const char* name : SevenValues) {
       SCOPED_TRACE(std::string(name) + " as " + shape.what);
       SetRaw(SettingsPath(), name, shape);
       EXPECT_EQ(registry.ReadInt("Settings", name, 255), 255);
@@ -190,8 +190,8 @@ TEST_F(ReliabilityRegistry, WrongShapesAreReplacedByWellFormedDefaultsThroughARu
     DeleteKeys();
     ForgetAll();
     UseProfile(sim::Profile::Default);
-    for (const char* name : kSevenValues) SetRaw(SettingsPath(), name, shape);
-    app::RegistryStore registry(kCompany, kApplication);
+    for (const char* name : SevenValues) SetRaw(SettingsPath(), name, shape);
+    app::RegistryStore registry(Company, Application);
     app::AppSettings seen;
     EXPECT_EQ(RunAndClose(registry, &seen), 0);
     EXPECT_TRUE(Boxes().empty());
@@ -210,9 +210,9 @@ TEST_F(ReliabilityRegistry, WrongShapesAreReplacedByWellFormedDefaultsThroughARu
 TEST_F(ReliabilityRegistry, SettingsAsAValueInsteadOfAKey) {
   // A value named like the key beside it, at each level of the path.
   SetRaw(ApplicationPath(), "Settings", {"REG_SZ", REG_SZ, {'x', 0}});
-  SetRaw(CompanyPath(), kApplication, {"REG_DWORD", REG_DWORD, {1, 0, 0, 0}});
+  SetRaw(CompanyPath(), Application, {"REG_DWORD", REG_DWORD, {1, 0, 0, 0}});
   ::RegDeleteKeyA(HKEY_CURRENT_USER, SettingsPath().c_str());
-  app::RegistryStore registry(kCompany, kApplication);
+  app::RegistryStore registry(Company, Application);
   EXPECT_EQ(registry.ReadInt("Settings", "Timer", 0), 0);
   EXPECT_EQ(RunAndClose(registry), 0);
   ExpectWellFormed(Defaults());
@@ -258,7 +258,7 @@ TEST_F(ReliabilityRegistry, ReadOnlySettingsKeyRunsOnDefaultsWithoutComplaint) {
   if (opened == ERROR_SUCCESS) ::RegCloseKey(writable);
   ASSERT_EQ(opened, ERROR_ACCESS_DENIED) << "this registry does not enforce key security";
 
-  app::RegistryStore registry(kCompany, kApplication);
+  app::RegistryStore registry(Company, Application);
   // The store opens its path for writing as well, so a locked key reads as the default.
   EXPECT_EQ(registry.ReadInt("Settings", "Timer", 0), 0);
   registry.WriteInt("Settings", "Timer", 999);

@@ -15,7 +15,7 @@
 namespace {
 
 // Predefined control classes are stored as atoms in templates.
-constexpr WORD kButton = 0x80, kEdit = 0x81, kStatic = 0x82, kComboBox = 0x85;
+constexpr WORD Button = 0x80, Edit = 0x81, Static = 0x82, ComboBox = 0x85;
 
 struct Item {
   DWORD style = 0;
@@ -141,15 +141,15 @@ struct Expected {
   DWORD mask;
 };
 
-constexpr DWORD kAll = 0xFFFFFFFF;
-constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
+constexpr DWORD All = 0xFFFFFFFF;
+constexpr DWORD Child = WS_CHILD | WS_VISIBLE;
 // Button and static kinds live in the low bits; the window bits that matter for tabbing above.
-constexpr DWORD kKindAndTabbing = 0x0F | kChild | WS_TABSTOP | WS_GROUP | WS_DISABLED;
-constexpr DWORD kStaticKind = SS_TYPEMASK | kChild;
-constexpr DWORD kDialogFrame = DS_SETFONT | DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU;
-constexpr DWORD kReadOnlyField = kChild | WS_BORDER | ES_AUTOHSCROLL | ES_READONLY;
-constexpr DWORD kFieldMask =
-    kReadOnlyField | WS_TABSTOP | ES_MULTILINE | ES_NUMBER | ES_PASSWORD | WS_DISABLED;
+constexpr DWORD KindAndTabbing = 0x0F | Child | WS_TABSTOP | WS_GROUP | WS_DISABLED;
+constexpr DWORD StaticKind = SS_TYPEMASK | Child;
+constexpr DWORD DialogFrame = DS_SETFONT | DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU;
+constexpr DWORD ReadOnlyField = Child | WS_BORDER | ES_AUTOHSCROLL | ES_READONLY;
+constexpr DWORD FieldMask =
+    ReadOnlyField | WS_TABSTOP | ES_MULTILINE | ES_NUMBER | ES_PASSWORD | WS_DISABLED;
 
 void ExpectItems(const Template& t, const std::vector<Expected>& expected) {
   ASSERT_EQ(t.items.size(), expected.size());
@@ -182,19 +182,19 @@ void ExpectFrame(const Template& t, const char* caption, int cx, int cy) {
 TEST(Templates, AboutBox) {
   const Template t = Load(IDD_ABOUTBOX);
   ExpectFrame(t, "About Varistep Monitor", 264, 79);
-  EXPECT_EQ(t.style, kDialogFrame);
+  EXPECT_EQ(t.style, DialogFrame);
   EXPECT_EQ(t.exStyle, 0u);
   ExpectItems(
-      t, {
-             {IDC_STATIC, "Static", "#128", 11, 17, 21, 20, kChild | SS_ICON, kStaticKind},
-             {IDC_STATIC, Atom(kStatic), "Corvalith Zephrin Varistep Monitor Version 0.90 Beta", 39,
-              18, 179, 8, kChild | SS_LEFT | SS_NOPREFIX | WS_GROUP,
-              kStaticKind | SS_NOPREFIX | WS_GROUP},
-             {IDC_STATIC, Atom(kStatic), "Copyright (C) 2026 Corvalith", 39, 33, 140, 8,
-              kChild | SS_LEFT | WS_GROUP, kStaticKind | WS_GROUP},
-             {IDOK, Atom(kButton), "OK", 106, 59, 50, 14,
-              kChild | BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP, kKindAndTabbing},
-         });
+      t,
+      {
+          {IDC_STATIC, "Static", "#128", 11, 17, 21, 20, Child | SS_ICON, StaticKind},
+          {IDC_STATIC, Atom(Static), "Corvalith Zephrin Varistep Monitor Version 0.90 Beta", 39, 18,
+           179, 8, Child | SS_LEFT | SS_NOPREFIX | WS_GROUP, StaticKind | SS_NOPREFIX | WS_GROUP},
+          {IDC_STATIC, Atom(Static), "Copyright (C) 2026 Corvalith", 39, 33, 140, 8,
+           Child | SS_LEFT | WS_GROUP, StaticKind | WS_GROUP},
+          {IDOK, Atom(Button), "OK", 106, 59, 50, 14,
+           Child | BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP, KindAndTabbing},
+      });
 }
 
 TEST(Templates, MonitorWindow) {
@@ -202,81 +202,80 @@ TEST(Templates, MonitorWindow) {
   ExpectFrame(t, "Varistep Monitor", 110, 36);
   EXPECT_EQ(t.style, 0x90C80040u);
   EXPECT_EQ(t.exStyle, 0x00040080u);
-  ExpectItems(t, {{IDC_CHART, "Static", "", 0, 0, 110, 36, 0x50001104, kAll}});
+  ExpectItems(t, {{IDC_CHART, "Static", "", 0, 0, 110, 36, 0x50001104, All}});
 }
 
 TEST(Templates, CpuInformation) {
   const Template t = Load(IDD_CPUINFO);
   ExpectFrame(t, "CPU Information", 264, 201);
-  EXPECT_EQ(t.style, kDialogFrame);
-  const std::string label = Atom(kStatic), field = Atom(kEdit);
-  const DWORD separator = kChild | SS_GRAYFRAME | SS_SUNKEN | WS_BORDER;
+  EXPECT_EQ(t.style, DialogFrame);
+  const std::string label = Atom(Static), field = Atom(Edit);
+  const DWORD separator = Child | SS_GRAYFRAME | SS_SUNKEN | WS_BORDER;
   ExpectItems(
       t,
       {
-          {IDC_STATIC, label, "CPU Name:", 2, 4, 38, 8, kChild | SS_LEFT, kStaticKind},
-          {IDC_CPU_NAME, field, "", 48, 2, 214, 12, kReadOnlyField, kFieldMask},
-          {IDC_STATIC, label, "CPU Type:", 2, 18, 36, 8, kChild | SS_LEFT, kStaticKind},
-          {IDC_CPU_TYPE, field, "", 48, 16, 48, 12, kReadOnlyField, kFieldMask},
-          {IDC_STATIC, label, "L2 Cache Size:", 100, 18, 50, 8, kChild | SS_LEFT, kStaticKind},
-          {IDC_L2_CACHE_SIZE, field, "", 152, 16, 48, 12, kReadOnlyField, kFieldMask},
-          {IDC_STATIC, label, "CPU Rev. ID:", 2, 32, 44, 8, kChild | SS_LEFT, kStaticKind},
-          {IDC_CPU_REVISION, field, "", 48, 30, 48, 12, kReadOnlyField, kFieldMask},
-          {IDC_STATIC, label, "CPU ID:", 100, 32, 28, 8, kChild | SS_LEFT, kStaticKind},
-          {IDC_CPU_ID, field, "", 152, 30, 48, 12, kReadOnlyField, kFieldMask},
-          {IDC_STATIC, label, "XTL Version:", 2, 46, 44, 8, kChild | SS_LEFT, kStaticKind},
-          {IDC_XTL_VERSION, field, "", 48, 44, 48, 12, kReadOnlyField, kFieldMask},
-          {IDC_STATIC, label, "PSN:", 100, 46, 20, 8, kChild | SS_LEFT, kStaticKind},
-          {IDC_SERIAL_NUMBER, field, "", 152, 44, 110, 12, kReadOnlyField, kFieldMask},
+          {IDC_STATIC, label, "CPU Name:", 2, 4, 38, 8, Child | SS_LEFT, StaticKind},
+          {IDC_CPU_NAME, field, "", 48, 2, 214, 12, ReadOnlyField, FieldMask},
+          {IDC_STATIC, label, "CPU Type:", 2, 18, 36, 8, Child | SS_LEFT, StaticKind},
+          {IDC_CPU_TYPE, field, "", 48, 16, 48, 12, ReadOnlyField, FieldMask},
+          {IDC_STATIC, label, "L2 Cache Size:", 100, 18, 50, 8, Child | SS_LEFT, StaticKind},
+          {IDC_L2_CACHE_SIZE, field, "", 152, 16, 48, 12, ReadOnlyField, FieldMask},
+          {IDC_STATIC, label, "CPU Rev. ID:", 2, 32, 44, 8, Child | SS_LEFT, StaticKind},
+          {IDC_CPU_REVISION, field, "", 48, 30, 48, 12, ReadOnlyField, FieldMask},
+          {IDC_STATIC, label, "CPU ID:", 100, 32, 28, 8, Child | SS_LEFT, StaticKind},
+          {IDC_CPU_ID, field, "", 152, 30, 48, 12, ReadOnlyField, FieldMask},
+          {IDC_STATIC, label, "XTL Version:", 2, 46, 44, 8, Child | SS_LEFT, StaticKind},
+          {IDC_XTL_VERSION, field, "", 48, 44, 48, 12, ReadOnlyField, FieldMask},
+          {IDC_STATIC, label, "PSN:", 100, 46, 20, 8, Child | SS_LEFT, StaticKind},
+          {IDC_SERIAL_NUMBER, field, "", 152, 44, 110, 12, ReadOnlyField, FieldMask},
           {IDC_STATIC, "Static", "", 2, 60, 260, 1, separator, separator | SS_TYPEMASK},
-          {IDC_STATIC, label, "Varistep Steps:", 2, 66, 54, 8, kChild | SS_LEFT, kStaticKind},
+          {IDC_STATIC, label, "Varistep Steps:", 2, 66, 54, 8, Child | SS_LEFT, StaticKind},
           {IDC_STEP_LIST, "SysListView32", "", 2, 76, 260, 66,
-           kChild | WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SHAREIMAGELISTS | LVS_ALIGNLEFT,
-           kAll},
-          {IDC_STATIC, label, "Varistep Policy:", 2, 148, 53, 8, kChild | SS_LEFT, kStaticKind},
-          {IDC_POLICY, field, "", 58, 146, 58, 12, kReadOnlyField | WS_TABSTOP, kFieldMask},
-          {IDC_STATIC, label, "Frequency Bitmap:", 122, 148, 60, 8, kChild | SS_LEFT, kStaticKind},
-          {IDC_FREQUENCY_BITMAP, field, "", 184, 146, 58, 12, kReadOnlyField, kFieldMask},
-          {IDC_STATIC, label, "Voltage Bitmap:", 122, 164, 52, 8, kChild | SS_LEFT, kStaticKind},
-          {IDC_VOLTAGE_BITMAP, field, "", 184, 162, 58, 12, kReadOnlyField, kFieldMask},
+           Child | WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_SHAREIMAGELISTS | LVS_ALIGNLEFT, All},
+          {IDC_STATIC, label, "Varistep Policy:", 2, 148, 53, 8, Child | SS_LEFT, StaticKind},
+          {IDC_POLICY, field, "", 58, 146, 58, 12, ReadOnlyField | WS_TABSTOP, FieldMask},
+          {IDC_STATIC, label, "Frequency Bitmap:", 122, 148, 60, 8, Child | SS_LEFT, StaticKind},
+          {IDC_FREQUENCY_BITMAP, field, "", 184, 146, 58, 12, ReadOnlyField, FieldMask},
+          {IDC_STATIC, label, "Voltage Bitmap:", 122, 164, 52, 8, Child | SS_LEFT, StaticKind},
+          {IDC_VOLTAGE_BITMAP, field, "", 184, 162, 58, 12, ReadOnlyField, FieldMask},
           {IDC_STATIC, "Static", "", 2, 178, 260, 1, separator, separator | SS_TYPEMASK},
           // Not the standard OK id and not the default button.
-          {IDC_CPUINFO_OK, Atom(kButton), "OK", 107, 184, 50, 14,
-           kChild | BS_PUSHBUTTON | WS_TABSTOP, kKindAndTabbing},
+          {IDC_CPUINFO_OK, Atom(Button), "OK", 107, 184, 50, 14, Child | BS_PUSHBUTTON | WS_TABSTOP,
+           KindAndTabbing},
       });
 }
 
 TEST(Templates, Properties) {
   const Template t = Load(IDD_PROPERTIES);
   ExpectFrame(t, "Properties", 172, 122);
-  EXPECT_EQ(t.style, kDialogFrame);
-  const std::string button = Atom(kButton);
-  const DWORD check = kChild | BS_AUTOCHECKBOX | WS_TABSTOP;
+  EXPECT_EQ(t.style, DialogFrame);
+  const std::string button = Atom(Button);
+  const DWORD check = Child | BS_AUTOCHECKBOX | WS_TABSTOP;
   ExpectItems(
       t, {
-             {IDC_ALWAYS_ON_TOP, button, "Always on top", 10, 14, 60, 10, check, kKindAndTabbing},
+             {IDC_ALWAYS_ON_TOP, button, "Always on top", 10, 14, 60, 10, check, KindAndTabbing},
              {IDC_SPDSEN_ICON, button, "Show speed-sensitive icon on Systray", 10, 28, 135, 10,
-              check, kKindAndTabbing},
+              check, KindAndTabbing},
              {IDC_ABOUT_BOX, button, "Launch with  \"About\" window", 10, 42, 110, 10, check,
-              kKindAndTabbing},
+              KindAndTabbing},
              {IDC_START_MIN, button, "Start Minimized to Systray", 10, 56, 96, 10, check,
-              kKindAndTabbing},
-             {IDC_INTERVAL, Atom(kEdit), "", 94, 84, 46, 12,
-              kChild | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, kFieldMask},
+              KindAndTabbing},
+             {IDC_INTERVAL, Atom(Edit), "", 94, 84, 46, 12,
+              Child | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, FieldMask},
              {IDC_INTERVAL_SPIN, "msctls_updown32", "", 134, 84, 11, 14,
-              kChild | UDS_AUTOBUDDY | UDS_ALIGNRIGHT | UDS_SETBUDDYINT | UDS_ARROWKEYS |
+              Child | UDS_AUTOBUDDY | UDS_ALIGNRIGHT | UDS_SETBUDDYINT | UDS_ARROWKEYS |
                   UDS_NOTHOUSANDS,
-              kAll},
+              All},
              {IDC_PROPERTIES_OK, button, "OK", 22, 106, 50, 14,
-              kChild | BS_DEFPUSHBUTTON | WS_TABSTOP, kKindAndTabbing},
+              Child | BS_DEFPUSHBUTTON | WS_TABSTOP, KindAndTabbing},
              {IDC_PROPERTIES_CANCEL, button, "Cancel", 99, 106, 50, 14,
-              kChild | BS_PUSHBUTTON | WS_TABSTOP, kKindAndTabbing},
-             {IDC_STATIC, Atom(kStatic), "GUI Update Interval (ms):", 10, 86, 82, 10,
-              kChild | SS_LEFT, kStaticKind},
-             {IDC_STATIC, button, "Varistep Monitor Settings:", 2, 2, 168, 100,
-              kChild | BS_GROUPBOX, 0x0F | kChild | WS_TABSTOP},
+              Child | BS_PUSHBUTTON | WS_TABSTOP, KindAndTabbing},
+             {IDC_STATIC, Atom(Static), "GUI Update Interval (ms):", 10, 86, 82, 10,
+              Child | SS_LEFT, StaticKind},
+             {IDC_STATIC, button, "Varistep Monitor Settings:", 2, 2, 168, 100, Child | BS_GROUPBOX,
+              0x0F | Child | WS_TABSTOP},
              {IDC_SHOW_MIN_MAX, button, "Show Min and Max on stripchart", 10, 70, 117, 10, check,
-              kKindAndTabbing},
+              KindAndTabbing},
          });
   EXPECT_EQ(IDC_PROPERTIES_OK, 3);
   EXPECT_EQ(IDC_PROPERTIES_CANCEL, 4);
@@ -285,23 +284,23 @@ TEST(Templates, Properties) {
 TEST(Templates, ManualSelection) {
   const Template t = Load(IDD_MANUALSELECTION);
   ExpectFrame(t, "Manual Selection", 155, 71);
-  EXPECT_EQ(t.style, kDialogFrame);
-  const std::string button = Atom(kButton);
-  const DWORD combo = kChild | CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP;
+  EXPECT_EQ(t.style, DialogFrame);
+  const std::string button = Atom(Button);
+  const DWORD combo = Child | CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP;
   const DWORD comboMask = combo | CBS_SORT | 0x3 | WS_HSCROLL;
-  const DWORD check = kChild | BS_AUTOCHECKBOX | WS_TABSTOP;
+  const DWORD check = Child | BS_AUTOCHECKBOX | WS_TABSTOP;
   ExpectItems(
       t, {
-             {IDOK, button, "OK", 15, 50, 50, 14, kChild | BS_DEFPUSHBUTTON | WS_TABSTOP,
-              kKindAndTabbing},
-             {IDCANCEL, button, "Cancel", 91, 50, 50, 14, kChild | BS_PUSHBUTTON | WS_TABSTOP,
-              kKindAndTabbing},
-             {IDC_MAX_COMBO, Atom(kComboBox), "", 45, 7, 48, 59, combo, comboMask},
-             {IDC_MIN_COMBO, Atom(kComboBox), "", 45, 26, 48, 59, combo, comboMask},
-             {IDC_LOCK_MAX, button, "Lock Max", 101, 13, 47, 8, check, kKindAndTabbing},
-             {IDC_LOCK_MIN, button, "Lock Min", 101, 26, 45, 8, check, kKindAndTabbing},
-             {IDC_STATIC, Atom(kStatic), "Max Limit:", 8, 10, 32, 8, kChild | SS_LEFT, kStaticKind},
-             {IDC_STATIC, Atom(kStatic), "Min Limit:", 8, 28, 30, 8, kChild | SS_LEFT, kStaticKind},
+             {IDOK, button, "OK", 15, 50, 50, 14, Child | BS_DEFPUSHBUTTON | WS_TABSTOP,
+              KindAndTabbing},
+             {IDCANCEL, button, "Cancel", 91, 50, 50, 14, Child | BS_PUSHBUTTON | WS_TABSTOP,
+              KindAndTabbing},
+             {IDC_MAX_COMBO, Atom(ComboBox), "", 45, 7, 48, 59, combo, comboMask},
+             {IDC_MIN_COMBO, Atom(ComboBox), "", 45, 26, 48, 59, combo, comboMask},
+             {IDC_LOCK_MAX, button, "Lock Max", 101, 13, 47, 8, check, KindAndTabbing},
+             {IDC_LOCK_MIN, button, "Lock Min", 101, 26, 45, 8, check, KindAndTabbing},
+             {IDC_STATIC, Atom(Static), "Max Limit:", 8, 10, 32, 8, Child | SS_LEFT, StaticKind},
+             {IDC_STATIC, Atom(Static), "Min Limit:", 8, 28, 30, 8, Child | SS_LEFT, StaticKind},
          });
 }
 

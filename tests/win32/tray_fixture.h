@@ -19,7 +19,7 @@ namespace tray_test {
 using tray::CSystemTray;
 
 // The version-2 record's size, pinned per target.
-constexpr DWORD kVersion2Size = sizeof(void*) == 8 ? 504 : 488;
+constexpr DWORD Version2Size = sizeof(void*) == 8 ? 504 : 488;
 
 using support::ShellCall;
 using support::ShellSeen;
@@ -68,23 +68,23 @@ class CommandSink : public ui::Window {
   }
 };
 
-inline const HICON kIconA = ::LoadIconA(nullptr, MAKEINTRESOURCEA(32512));  // IDI_APPLICATION
-inline const HICON kIconB = ::LoadIconA(nullptr, MAKEINTRESOURCEA(32516));  // IDI_INFORMATION
-inline const HICON kIconC = ::LoadIconA(nullptr, MAKEINTRESOURCEA(32515));  // IDI_WARNING
+inline const HICON IconA = ::LoadIconA(nullptr, MAKEINTRESOURCEA(32512));  // IDI_APPLICATION
+inline const HICON IconB = ::LoadIconA(nullptr, MAKEINTRESOURCEA(32516));  // IDI_INFORMATION
+inline const HICON IconC = ::LoadIconA(nullptr, MAKEINTRESOURCEA(32515));  // IDI_WARNING
 
 class SystemTrayTest : public ::testing::Test {
  protected:
   void SetUp() override {
     support::ResetShell();
     ui::StartUp();
-    ASSERT_NE(kIconA, nullptr);
-    ASSERT_NE(kIconB, nullptr);
-    ASSERT_NE(kIconA, kIconB);
+    ASSERT_NE(IconA, nullptr);
+    ASSERT_NE(IconB, nullptr);
+    ASSERT_NE(IconA, IconB);
   }
   void TearDown() override { support::ResetShell(); }
 
   // The program's own creation call.
-  static BOOL CreateAsProgram(CSystemTray& tray, HICON icon = kIconA) {
+  static BOOL CreateAsProgram(CSystemTray& tray, HICON icon = IconA) {
     return tray.CreateTrayIcon(nullptr, tray::TrayNotifyMessage, "Varistep Monitor", icon,
                                IDR_TRAY_MENU, FALSE, nullptr, nullptr, 0, 10);
   }

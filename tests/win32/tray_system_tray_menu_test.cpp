@@ -116,7 +116,7 @@ TEST_F(SystemTrayTest, WithoutMenuEveryMenuOperationFails) {
   CommandSink sink;
   CSystemTray tray(TestShell(), WindowsXp);
   // No menu resource 4242: the icon is added, the menu stays empty.
-  EXPECT_TRUE(tray.CreateTrayIcon(nullptr, tray::TrayNotifyMessage, "tip", kIconA, 4242));
+  EXPECT_TRUE(tray.CreateTrayIcon(nullptr, tray::TrayNotifyMessage, "tip", IconA, 4242));
   EXPECT_EQ(tray.TrayMenu(), nullptr);
   tray.SetCommandWindow(sink.Hwnd());
 

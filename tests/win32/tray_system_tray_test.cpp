@@ -14,10 +14,10 @@ TEST_F(SystemTrayTest, ConstructionSetsInitialValuesAndMakesNoWindow) {
   ExpectState(tray, TRUE, TRUE, FALSE);
   EXPECT_EQ(tray.Hwnd(), nullptr);
   EXPECT_EQ(tray.TrayMenu(), nullptr);
-  EXPECT_EQ(tray.IconData().cbSize, kVersion2Size);
+  EXPECT_EQ(tray.IconData().cbSize, Version2Size);
   NOTIFYICONDATAA zero;
   std::memset(&zero, 0, sizeof(zero));
-  zero.cbSize = kVersion2Size;
+  zero.cbSize = Version2Size;
   EXPECT_EQ(std::memcmp(&tray.IconData(), &zero, sizeof(zero)), 0);
 
   EXPECT_TRUE(tray.ExtendedShell());
@@ -60,12 +60,12 @@ TEST_F(SystemTrayTest, CreationAddsIconWithTooltipAndLoadsMenu) {
   ASSERT_EQ(ShellSeen().calls.size(), 1u);
   const ShellCall& add = ShellSeen().calls[0];
   EXPECT_EQ(add.message, static_cast<DWORD>(NIM_ADD));
-  EXPECT_EQ(add.cbSize, kVersion2Size);
+  EXPECT_EQ(add.cbSize, Version2Size);
   EXPECT_EQ(add.hWnd, tray.Hwnd());
   EXPECT_EQ(add.uID, 134u);
   EXPECT_EQ(add.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
   EXPECT_EQ(add.callback, 0x800Au);
-  EXPECT_EQ(add.hIcon, kIconA);
+  EXPECT_EQ(add.hIcon, IconA);
   EXPECT_EQ(add.tip, "Varistep Monitor");
   ExpectState(tray, FALSE, FALSE, FALSE);
 
@@ -82,7 +82,7 @@ TEST_F(SystemTrayTest, CreationWithoutTooltipLeavesTipFlagOut) {
     SCOPED_TRACE(tip == nullptr ? "no tooltip" : "empty tooltip");
     support::ResetShell();
     CSystemTray tray(TestShell(), WindowsXp);
-    EXPECT_TRUE(tray.CreateTrayIcon(nullptr, tray::TrayNotifyMessage, tip, kIconA, 134));
+    EXPECT_TRUE(tray.CreateTrayIcon(nullptr, tray::TrayNotifyMessage, tip, IconA, 134));
     ASSERT_EQ(ShellSeen().calls.size(), 1u);
     EXPECT_EQ(ShellSeen().calls[0].uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON));
     EXPECT_EQ(ShellSeen().calls[0].tip, "");
@@ -92,7 +92,7 @@ TEST_F(SystemTrayTest, CreationWithoutTooltipLeavesTipFlagOut) {
 TEST_F(SystemTrayTest, LongTooltipCutTo127BytesAndTerminated) {
   CSystemTray tray(TestShell(), WindowsXp);
   const std::string tooltip(200, 'T');
-  EXPECT_TRUE(tray.CreateTrayIcon(nullptr, tray::TrayNotifyMessage, tooltip.c_str(), kIconA, 134));
+  EXPECT_TRUE(tray.CreateTrayIcon(nullptr, tray::TrayNotifyMessage, tooltip.c_str(), IconA, 134));
   const NOTIFYICONDATAA& data = tray.IconData();
   EXPECT_EQ(std::string(data.szTip), std::string(127, 'T'));
   EXPECT_EQ(data.szTip[127], '\0');
@@ -104,7 +104,7 @@ TEST_F(SystemTrayTest, ZeroCallbackUsesTheRegisteredDefaultAndParentReceivesNoti
   CommandSink parent;
   ASSERT_TRUE(parent.HasWindow());
   CSystemTray tray(TestShell(), WindowsXp);
-  EXPECT_TRUE(tray.CreateTrayIcon(parent.Hwnd(), 0, "tip", kIconA, 134));
+  EXPECT_TRUE(tray.CreateTrayIcon(parent.Hwnd(), 0, "tip", IconA, 134));
   ASSERT_EQ(ShellSeen().calls.size(), 1u);
   EXPECT_EQ(ShellSeen().calls[0].callback, ui::DefaultTrayNotifyMessage());
   EXPECT_EQ(ShellSeen().calls[0].hWnd, parent.Hwnd());
@@ -113,7 +113,7 @@ TEST_F(SystemTrayTest, ZeroCallbackUsesTheRegisteredDefaultAndParentReceivesNoti
 
 TEST_F(SystemTrayTest, BalloonShowsOnceAndHiddenStartUsesIconState) {
   CSystemTray tray(TestShell(), WindowsXp);
-  EXPECT_TRUE(tray.CreateTrayIcon(nullptr, tray::TrayNotifyMessage, "tip", kIconA, 134, TRUE,
+  EXPECT_TRUE(tray.CreateTrayIcon(nullptr, tray::TrayNotifyMessage, "tip", IconA, 134, TRUE,
                                   "Hello", "Title", NIIF_INFO, 7));
   ASSERT_EQ(ShellSeen().calls.size(), 1u);
   const ShellCall& add = ShellSeen().calls[0];
@@ -129,7 +129,7 @@ TEST_F(SystemTrayTest, BalloonShowsOnceAndHiddenStartUsesIconState) {
   EXPECT_EQ(tray.IconData().szInfo[0], '\0');
   EXPECT_NE(tray.IconData().uFlags & NIF_INFO, 0u);
 
-  EXPECT_TRUE(tray.ChangeIcon(kIconB));
+  EXPECT_TRUE(tray.ChangeIcon(IconB));
   ASSERT_EQ(ShellSeen().calls.size(), 2u);
   EXPECT_EQ(ShellSeen().calls[1].info, "");
 }
@@ -156,18 +156,18 @@ TEST_F(SystemTrayTest, IconModifyCarriesOnlyTheIconAndRestoresFlags) {
   ASSERT_TRUE(CreateAsProgram(tray));
   ShellSeen().calls.clear();
 
-  EXPECT_TRUE(tray.ChangeIcon(kIconB));
+  EXPECT_TRUE(tray.ChangeIcon(IconB));
   ASSERT_EQ(ShellSeen().calls.size(), 1u);
   EXPECT_EQ(ShellSeen().calls[0].message, static_cast<DWORD>(NIM_MODIFY));
   EXPECT_EQ(ShellSeen().calls[0].uFlags, static_cast<UINT>(NIF_ICON));
-  EXPECT_EQ(ShellSeen().calls[0].hIcon, kIconB);
+  EXPECT_EQ(ShellSeen().calls[0].hIcon, IconB);
   EXPECT_EQ(tray.IconData().uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
-  EXPECT_EQ(tray.IconData().hIcon, kIconB);
+  EXPECT_EQ(tray.IconData().hIcon, IconB);
 
   // A refused modify: its result comes back, the state stays, the handle stays recorded.
   ShellSeen().refuseModify = true;
-  EXPECT_FALSE(tray.ChangeIcon(kIconC));
-  EXPECT_EQ(tray.IconData().hIcon, kIconC);
+  EXPECT_FALSE(tray.ChangeIcon(IconC));
+  EXPECT_EQ(tray.IconData().hIcon, IconC);
   EXPECT_EQ(tray.IconData().uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
   ExpectState(tray, FALSE, FALSE, FALSE);
 }
@@ -214,8 +214,8 @@ TEST_F(SystemTrayTest, FailedAddRecordsIconChangesUntilTaskbarCreated) {
   EXPECT_NE(tray.Popup(), nullptr);
   ASSERT_EQ(ShellSeen().calls.size(), 1u);
 
-  EXPECT_TRUE(tray.ChangeIcon(kIconB));
-  EXPECT_TRUE(tray.ChangeIcon(kIconC));
+  EXPECT_TRUE(tray.ChangeIcon(IconB));
+  EXPECT_TRUE(tray.ChangeIcon(IconC));
   EXPECT_EQ(ShellSeen().calls.size(), 1u);
   ExpectState(tray, TRUE, TRUE, TRUE);
 
@@ -228,7 +228,7 @@ TEST_F(SystemTrayTest, FailedAddRecordsIconChangesUntilTaskbarCreated) {
   ASSERT_EQ(ShellSeen().calls.size(), 3u);
   const ShellCall& add = ShellSeen().calls[2];
   EXPECT_EQ(add.message, static_cast<DWORD>(NIM_ADD));
-  EXPECT_EQ(add.hIcon, kIconC);
+  EXPECT_EQ(add.hIcon, IconC);
   EXPECT_EQ(add.tip, "Varistep Monitor");
   EXPECT_EQ(add.callback, 0x800Au);
   EXPECT_EQ(add.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));

@@ -22,9 +22,9 @@ class InitHookGuard {
   ~InitHookGuard() { support::ShellSeen().onDialog = nullptr; }
 };
 
-constexpr UINT kPowerLike = WM_APP + 5;
-constexpr UINT kNotifyId = 1234;
-constexpr UINT kNotifyCode = 77;
+constexpr UINT PowerLike = WM_APP + 5;
+constexpr UINT NotifyId = 1234;
+constexpr UINT NotifyCode = 77;
 
 // A dialog whose table records which handler saw what.
 class TableDialog : public ui::Dialog {
@@ -71,23 +71,23 @@ class TableDialog : public ui::Dialog {
     return FALSE;
   }
 
-  static const ui::MessageEntry<TableDialog> kMessages[];
+  static const ui::MessageEntry<TableDialog> Messages[];
 };
 
-const ui::MessageEntry<TableDialog> TableDialog::kMessages[] = {
+const ui::MessageEntry<TableDialog> TableDialog::Messages[] = {
     {WM_COMMAND, IDC_MAX_COMBO, CBN_SELCHANGE, &TableDialog::OnMaxChange},
     {WM_COMMAND, IDC_LOCK_MAX, BN_CLICKED, &TableDialog::OnLockMax},
     // Another id runs the standard confirm handling, as buttons with other ids than IDOK do.
     {WM_COMMAND, IDC_LOCK_MIN, BN_CLICKED, &TableDialog::OkCommand},
-    {WM_NOTIFY, kNotifyId, kNotifyCode, &TableDialog::OnNotify},
+    {WM_NOTIFY, NotifyId, NotifyCode, &TableDialog::OnNotify},
     {WM_SETTEXT, 0, 0, &TableDialog::OnSetText},
     {WM_QUERYDRAGICON, 0, 0, &TableDialog::OnQueryDragIcon},
-    {kPowerLike, 0, 0, &TableDialog::OnPowerLike},
+    {PowerLike, 0, 0, &TableDialog::OnPowerLike},
     {WM_CLOSE, 0, 0, &TableDialog::OnClose},
 };
 
 INT_PTR TableDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) {
-  INT_PTR result = ui::RouteMessage(*this, kMessages, message, wParam, lParam, handled);
+  INT_PTR result = ui::RouteMessage(*this, Messages, message, wParam, lParam, handled);
   return handled ? result : ui::Dialog::HandleMessage(message, wParam, lParam, handled);
 }
 
@@ -101,16 +101,16 @@ class DerivedTableDialog : public TableDialog {
     calls.push_back("derived lock max");
     return TRUE;
   }
-  static const ui::MessageEntry<DerivedTableDialog> kMessages[];
+  static const ui::MessageEntry<DerivedTableDialog> Messages[];
 };
 
-const ui::MessageEntry<DerivedTableDialog> DerivedTableDialog::kMessages[] = {
+const ui::MessageEntry<DerivedTableDialog> DerivedTableDialog::Messages[] = {
     {WM_COMMAND, IDC_LOCK_MAX, BN_CLICKED, &DerivedTableDialog::OnLockMax},
 };
 
 INT_PTR DerivedTableDialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam,
                                           bool& handled) {
-  INT_PTR result = ui::RouteMessage(*this, kMessages, message, wParam, lParam, handled);
+  INT_PTR result = ui::RouteMessage(*this, Messages, message, wParam, lParam, handled);
   return handled ? result : TableDialog::HandleMessage(message, wParam, lParam, handled);
 }
 
@@ -141,16 +141,16 @@ TEST(UiDialogTable, CommandsMatchOnIdAndNotificationCode) {
 TEST(UiDialogTable, NotifyMatchesOnSenderIdAndCodeAndGivesItsResult) {
   TableDialog dialog;
   ASSERT_TRUE(dialog.Create());
-  EXPECT_EQ(SendNotify(dialog, kNotifyId, kNotifyCode), 55);
-  EXPECT_EQ(SendNotify(dialog, kNotifyId, kNotifyCode + 1), 0);
-  EXPECT_EQ(SendNotify(dialog, kNotifyId + 1, kNotifyCode), 0);
+  EXPECT_EQ(SendNotify(dialog, NotifyId, NotifyCode), 55);
+  EXPECT_EQ(SendNotify(dialog, NotifyId, NotifyCode + 1), 0);
+  EXPECT_EQ(SendNotify(dialog, NotifyId + 1, NotifyCode), 0);
   EXPECT_EQ(dialog.calls, (std::vector<std::string>{"notify 1234"}));
 }
 
 TEST(UiDialogTable, MessageResultsGoThroughSetMessageResultOrDirectly) {
   TableDialog dialog;
   ASSERT_TRUE(dialog.Create());
-  EXPECT_EQ(::SendMessageA(dialog.Hwnd(), kPowerLike, 0, 0), 0x1234);
+  EXPECT_EQ(::SendMessageA(dialog.Hwnd(), PowerLike, 0, 0), 0x1234);
   dialog.dragIcon = ::LoadIconA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_SPEED_3));
   ASSERT_NE(dialog.dragIcon, nullptr);
   EXPECT_EQ(::SendMessageA(dialog.Hwnd(), WM_QUERYDRAGICON, 0, 0),

@@ -2,7 +2,7 @@
 
 namespace icongen {
 
-const Rgb kVgaPalette[16] = {
+const Rgb VgaPalette[16] = {
     {0, 0, 0},     {128, 0, 0},     {0, 128, 0},     {128, 128, 0},   {0, 0, 128}, {128, 0, 128},
     {0, 128, 128}, {192, 192, 192}, {128, 128, 128}, {255, 0, 0},     {0, 255, 0}, {255, 255, 0},
     {0, 0, 255},   {255, 0, 255},   {0, 255, 255},   {255, 255, 255},
@@ -10,8 +10,8 @@ const Rgb kVgaPalette[16] = {
 
 namespace {
 
-constexpr uint32_t kHeaderSize = 40;
-constexpr uint32_t kPaletteSize = 16 * 4;
+constexpr uint32_t HeaderSize = 40;
+constexpr uint32_t PaletteSize = 16 * 4;
 
 void Put16(std::vector<uint8_t>& out, uint32_t value) {
   out.push_back(static_cast<uint8_t>(value & 0xFF));
@@ -38,7 +38,7 @@ uint32_t BitmapBytes(int size) {
 void PutImage(std::vector<uint8_t>& out, const IconImage& image) {
   const int size = image.size;
   // The header's height counts the colour bitmap and the mask together.
-  Put32(out, kHeaderSize);
+  Put32(out, HeaderSize);
   Put32(out, static_cast<uint32_t>(size));
   Put32(out, static_cast<uint32_t>(size) * 2);
   Put16(out, 1);  // planes
@@ -49,7 +49,7 @@ void PutImage(std::vector<uint8_t>& out, const IconImage& image) {
   Put32(out, 0);
   Put32(out, 0);
   Put32(out, 0);
-  for (const Rgb& colour : kVgaPalette) {
+  for (const Rgb& colour : VgaPalette) {
     out.push_back(colour.blue);
     out.push_back(colour.green);
     out.push_back(colour.red);
@@ -84,7 +84,7 @@ std::vector<uint8_t> EncodeIcon(const std::vector<IconImage>& images) {
   Put16(out, static_cast<uint32_t>(images.size()));
   uint32_t offset = 6 + 16 * static_cast<uint32_t>(images.size());
   for (const IconImage& image : images) {
-    const uint32_t bytes = kHeaderSize + kPaletteSize + BitmapBytes(image.size);
+    const uint32_t bytes = HeaderSize + PaletteSize + BitmapBytes(image.size);
     out.push_back(static_cast<uint8_t>(image.size));
     out.push_back(static_cast<uint8_t>(image.size));
     out.push_back(16);  // colours

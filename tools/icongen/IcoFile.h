@@ -19,7 +19,7 @@ struct Rgb {
   uint8_t green;
   uint8_t blue;
 };
-extern const Rgb kVgaPalette[16];
+extern const Rgb VgaPalette[16];
 
 // The bytes of an .ico file holding the images in the given order, 4 bits per pixel, with an AND
 // mask that makes every index-0 pixel transparent.

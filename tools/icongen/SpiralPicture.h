@@ -6,12 +6,12 @@
 
 namespace icongen {
 
-constexpr uint8_t kTransparent = 0;
-constexpr uint8_t kGreen = 10;
-constexpr uint8_t kYellow = 11;
+constexpr uint8_t Transparent = 0;
+constexpr uint8_t Green = 10;
+constexpr uint8_t Yellow = 11;
 
 // Highest speed level: at this level the whole spiral, tail included, is green.
-constexpr int kTopLevel = 7;
+constexpr int TopLevel = 7;
 
 // Draws the spiral into a size x size image (32 or 16). Parts the speed level has reached are
 // green, the rest yellow; level 0 gives the all-yellow picture.

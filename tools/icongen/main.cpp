@@ -14,7 +14,7 @@ struct IconFile {
 };
 
 // The application icon and the idle speed icon are the same all-yellow picture.
-constexpr IconFile kIcons[] = {
+constexpr IconFile Icons[] = {
     {"application.ico", 0}, {"speed1.ico", 1}, {"speed2.ico", 2},
     {"speed3.ico", 3},      {"speed4.ico", 4}, {"speed5.ico", 5},
     {"speed6.ico", 6},      {"speed7.ico", 7}, {"speed-idle.ico", 0},
@@ -35,7 +35,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string folder = argv[1];
-  for (const IconFile& icon : kIcons) {
+  for (const IconFile& icon : Icons) {
     const std::vector<uint8_t> bytes = icongen::EncodeIcon(
         {icongen::DrawSpiral(32, icon.greenLevel), icongen::DrawSpiral(16, icon.greenLevel)});
     const std::string path = folder + "/" + icon.name;

@@ -13,29 +13,29 @@ namespace {
 
 // Object types in the low byte of an entry's `unique`, bit 0x80 masked off.
 enum GdiType : unsigned {
-  kDc = 0x01,
-  kRegion = 0x04,
-  kSurface = 0x05,
-  kPalette = 0x08,
-  kBitmap = 0x09,
-  kFont = 0x0a,
-  kBrush = 0x10,
-  kEnhMetaDc = 0x21,
-  kMetafile = 0x26,
-  kPen = 0x30,
-  kMemoryDc = 0x41,
-  kEnhMetafile = 0x46,
-  kExtPen = 0x50,
-  kMetaDc = 0x66,
+  Dc = 0x01,
+  Region = 0x04,
+  Surface = 0x05,
+  Palette = 0x08,
+  Bitmap = 0x09,
+  Font = 0x0a,
+  Brush = 0x10,
+  EnhMetaDc = 0x21,
+  Metafile = 0x26,
+  Pen = 0x30,
+  MemoryDc = 0x41,
+  EnhMetafile = 0x46,
+  ExtPen = 0x50,
+  MetaDc = 0x66,
 };
-constexpr unsigned kStockBit = 0x80;
+constexpr unsigned StockBit = 0x80;
 
 // Offsets in the 32-bit TEB and PEB and in the 64-bit ones that WoW64 keeps beside them.
-constexpr uintptr_t kTebPeb32 = 0x30;
-constexpr uintptr_t kTebGdiBatchCount = 0xf70;
-constexpr uintptr_t kPeb32GdiTable = 0x94;
-constexpr uintptr_t kTeb64Peb = 0x60;
-constexpr uintptr_t kPeb64GdiTable = 0xf8;
+constexpr uintptr_t TebPeb32 = 0x30;
+constexpr uintptr_t TebGdiBatchCount = 0xf70;
+constexpr uintptr_t Peb32GdiTable = 0x94;
+constexpr uintptr_t Teb64Peb = 0x60;
+constexpr uintptr_t Peb64GdiTable = 0xf8;
 
 struct ThreadBasicInformation {
   LONG exitStatus;
@@ -87,23 +87,23 @@ uint64_t FindGdiTable(HANDLE process, uint64_t teb) {
   // The 64-bit build measures 64-bit programs: the thread's TEB is the 64-bit one.
   uint64_t peb = 0;
   uint64_t table = 0;
-  if (!ReadAt(process, teb + kTeb64Peb, peb)) return 0;
-  if (!ReadAt(process, peb + kPeb64GdiTable, table)) return 0;
+  if (!ReadAt(process, teb + Teb64Peb, peb)) return 0;
+  if (!ReadAt(process, peb + Peb64GdiTable, table)) return 0;
   return table;
 #else
   uint32_t teb64 = 0;
-  if (!ReadAt(process, teb + kTebGdiBatchCount, teb64)) return 0;
+  if (!ReadAt(process, teb + TebGdiBatchCount, teb64)) return 0;
   uint64_t table = 0;
   if (teb64 != 0) {
     uint64_t peb64 = 0;
-    if (!ReadAt(process, teb64 + kTeb64Peb, peb64)) return 0;
-    if (!ReadAt(process, peb64 + kPeb64GdiTable, table)) return 0;
+    if (!ReadAt(process, teb64 + Teb64Peb, peb64)) return 0;
+    if (!ReadAt(process, peb64 + Peb64GdiTable, table)) return 0;
     return table;
   }
   uint32_t peb32 = 0;
   uint32_t table32 = 0;
-  if (!ReadAt(process, teb + kTebPeb32, peb32)) return 0;
-  if (!ReadAt(process, uint64_t{peb32} + kPeb32GdiTable, table32)) return 0;
+  if (!ReadAt(process, teb + TebPeb32, peb32)) return 0;
+  if (!ReadAt(process, uint64_t{peb32} + Peb32GdiTable, table32)) return 0;
   return table32;
 #endif
 }
@@ -141,35 +141,35 @@ BOOL CALLBACK CountTopLevel(HWND window, LPARAM state) {
 void CountGdiEntry(const GdiEntry& entry, GdiCounts& counts) {
   if (entry.type == 0) return;
   unsigned kind = entry.unique & 0xffu;
-  if ((kind & kStockBit) != 0) {
+  if ((kind & StockBit) != 0) {
     ++counts.stock;
     return;
   }
   ++counts.total;
   switch (kind) {
-    case kDc:
-    case kMemoryDc:
-    case kEnhMetaDc:
-    case kMetaDc:
+    case Dc:
+    case MemoryDc:
+    case EnhMetaDc:
+    case MetaDc:
       ++counts.dc;
       break;
-    case kBitmap:
+    case Bitmap:
       ++counts.bitmap;
       break;
-    case kBrush:
+    case Brush:
       ++counts.brush;
       break;
-    case kPen:
-    case kExtPen:
+    case Pen:
+    case ExtPen:
       ++counts.pen;
       break;
-    case kFont:
+    case Font:
       ++counts.font;
       break;
-    case kRegion:
+    case Region:
       ++counts.region;
       break;
-    case kPalette:
+    case Palette:
       ++counts.palette;
       break;
     default:  // surfaces and metafiles
@@ -187,7 +187,7 @@ bool ReadGdiCounts(DWORD processId, GdiCounts& counts) {
   bool ok = false;
   uint64_t table = FindGdiTable(process, teb);
   if (table != 0 && table <= UINTPTR_MAX) {
-    std::vector<GdiEntry> entries(kGdiTableEntries);
+    std::vector<GdiEntry> entries(GdiTableEntries);
     SIZE_T read = 0;
     ok = ::ReadProcessMemory(process, reinterpret_cast<LPCVOID>(static_cast<uintptr_t>(table)),
                              entries.data(), entries.size() * sizeof(GdiEntry), &read) != FALSE &&

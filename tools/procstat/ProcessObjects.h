@@ -40,7 +40,7 @@ struct GdiEntry {
 };
 static_assert(sizeof(GdiEntry) == 24, "Wine's GDI handle table entry");
 
-constexpr int kGdiTableEntries = 0x10000;
+constexpr int GdiTableEntries = 0x10000;
 
 // Adds one table entry to the counts; free entries add nothing.
 void CountGdiEntry(const GdiEntry& entry, GdiCounts& counts);
